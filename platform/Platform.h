@@ -1,0 +1,127 @@
+// The seam between the kit's logic and the operating system.
+//
+// Everything the logic asks of Windows goes through one Platform object: the
+// real Win32 backend in the shipped programs, the simulated PC in the tests.
+// The operations are shaped by what the logic needs, with Win32 semantics.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace platform {
+
+using Handle = void*;  // HANDLE
+using Module = void*;  // HMODULE
+using File = void*;    // an open file of the C runtime
+
+// INVALID_HANDLE_VALUE
+inline Handle InvalidHandle() { return reinterpret_cast<Handle>(static_cast<intptr_t>(-1)); }
+
+constexpr uint32_t kPlatformWin32s = 0;
+constexpr uint32_t kPlatformWin32Windows = 1;  // Windows 95, 98, ME
+constexpr uint32_t kPlatformWin32Nt = 2;
+
+constexpr unsigned kDriveUnknown = 0;
+constexpr unsigned kDriveNoRootDir = 1;
+constexpr unsigned kDriveRemovable = 2;
+constexpr unsigned kDriveFixed = 3;
+constexpr unsigned kDriveRemote = 4;
+constexpr unsigned kDriveCdrom = 5;
+
+constexpr uint32_t kWaitObject0 = 0;
+constexpr uint32_t kWaitTimeout = 0x102;
+constexpr uint32_t kWaitFailed = 0xFFFFFFFF;
+
+constexpr uint32_t kErrorAccessDenied = 5;
+constexpr uint32_t kErrorSemTimeout = 121;
+constexpr uint32_t kErrorAlreadyExists = 183;
+constexpr uint32_t kErrorIoDevice = 1117;
+
+// Message box styles and answers (MB_*, ID*).
+constexpr unsigned kMbOk = 0x00;
+constexpr unsigned kMbOkCancel = 0x01;
+constexpr unsigned kMbYesNo = 0x04;
+constexpr unsigned kMbIconStop = 0x10;
+constexpr unsigned kMbIconQuestion = 0x20;
+constexpr unsigned kMbIconExclamation = 0x30;
+constexpr unsigned kMbIconInformation = 0x40;
+constexpr int kIdOk = 1;
+constexpr int kIdCancel = 2;
+constexpr int kIdYes = 6;
+constexpr int kIdNo = 7;
+
+// ExitWindowsEx flags.
+constexpr uint32_t kEwxReboot = 0x02;
+constexpr uint32_t kEwxForce = 0x04;
+
+// What GetVersionExA reports (OSVERSIONINFOA).
+struct OsVersion {
+  uint32_t major = 0;
+  uint32_t minor = 0;
+  uint32_t build = 0;
+  uint32_t platformId = 0;
+  char servicePack[128] = {};
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // System
+  virtual bool QueryVersion(OsVersion& version) = 0;                // GetVersionExA
+  virtual unsigned SystemDirectory(char* buffer, unsigned size) = 0;  // GetSystemDirectoryA
+  virtual uint32_t LastError() = 0;                                   // GetLastError
+  // FormatMessageA(FROM_SYSTEM) into buffer; false (and LastError set) when
+  // there is no text or it does not fit.
+  virtual bool SystemErrorText(uint32_t code, char* buffer, unsigned size) = 0;
+
+  // Run-time libraries
+  virtual Module LoadLibraryAt(const char* path) = 0;  // LoadLibraryA; null on failure
+  virtual void* ProcAddress(Module module, const char* name) = 0;
+  virtual void UnloadLibrary(Module module) = 0;
+
+  // Devices and SCSI pass-through
+  virtual unsigned DriveType(const char* rootPath) = 0;  // GetDriveTypeA
+  // CreateFileA(path, GENERIC_READ|WRITE, FILE_SHARE_READ|WRITE, OPEN_EXISTING);
+  // InvalidHandle() on failure.
+  virtual Handle OpenDevice(const char* path) = 0;
+  virtual bool DeviceControl(Handle device, uint32_t code, void* in, uint32_t inSize, void* out,
+                             uint32_t outSize, uint32_t* bytesReturned) = 0;
+  virtual void CloseHandle(Handle handle) = 0;
+
+  // Events, waits and time
+  virtual Handle CreateManualEvent() = 0;  // manual reset, not signalled; null on failure
+  virtual uint32_t WaitForObject(Handle handle, uint32_t milliseconds) = 0;
+  virtual void SleepFor(uint32_t milliseconds) = 0;
+  virtual uint32_t TickCount() = 0;
+  virtual int64_t PerformanceCounter() = 0;
+  virtual int64_t PerformanceFrequency() = 0;
+
+  // User interface
+  virtual int ShowMessageBox(const char* text, const char* caption, unsigned style) = 0;
+  virtual void PumpOneMessage() = 0;  // dispatches one waiting message of this thread, if any
+
+  // Files of the current folder, read as the C runtime reads them ("rb").
+  virtual File OpenFileForReading(const char* name) = 0;  // null on failure
+  virtual size_t ReadFile(File file, void* buffer, size_t size) = 0;  // bytes read
+  virtual bool SeekFile(File file, long offset) = 0;                  // from the start
+  virtual void CloseFile(File file) = 0;
+
+  // Working memory for device transfers: page-aligned, as the pass-through
+  // port drivers want it. Null on failure.
+  virtual void* AllocateBuffer(size_t size) = 0;
+  virtual void FreeBuffer(void* buffer) = 0;
+
+  // Restart
+  virtual void EnableShutdownPrivilege() = 0;  // token calls, results ignored
+  virtual bool ExitWindows(uint32_t flags) = 0;
+
+  // The engine's diagnostic texts. The programs discard them.
+  virtual void Trace(const char* text) = 0;
+};
+
+// The process's platform: the Win32 backend in the Windows programs. Only
+// the programs' entry points and global objects reach for it.
+Platform& System();
+
+}  // namespace platform

@@ -1,0 +1,1 @@
+int sim_placeholder;

@@ -1,0 +1,1 @@
+#include "transport/Atapi.h"

@@ -1,0 +1,3 @@
+#include "update/ImageHeader.h"
+
+const char kImageModelTag[] = "QUAV OD-K818S";
