@@ -8,7 +8,8 @@ constexpr int kModelTagLength = 13;
 constexpr int kMaxImageBlocks = 8;
 constexpr uint8_t kAlternateChecksumSelector = 0x10;
 constexpr uint8_t kScrambledFlag = 1;
-extern const char kImageModelTag[];  // "QUAV OD-K818S"
+extern const char kImageModelTag[];                       // "QUAV OD-K818S"
+inline constexpr char kImageFileName[] = "K818R_10.BIN";  // in the current folder
 
 struct ImageHeader {
   uint8_t bytes[kImageHeaderSize];
