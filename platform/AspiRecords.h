@@ -105,7 +105,7 @@ using SendASPI32CommandFn = uint32_t (*)(void* srb);
 static_assert(sizeof(SRB_HAInquiry) == 60, "SRB_HAInquiry layout");
 static_assert(sizeof(SRB_GDEVBlock) == 12, "SRB_GDEVBlock layout");
 static_assert(sizeof(SRB_ExecSCSICmd) == 80, "SRB_ExecSCSICmd layout");
-static_assert(offsetof(SRB_ExecSCSICmd, SRB_PostProc) == 28, "SRB_PostProc offset");
+static_assert(offsetof(SRB_ExecSCSICmd, SRB_PostProc) == 24, "SRB_PostProc offset");
 static_assert(offsetof(SRB_ExecSCSICmd, CDBByte) == 48, "CDBByte offset");
 static_assert(offsetof(SRB_ExecSCSICmd, SenseArea) == 64, "SenseArea offset");
 static_assert(sizeof(SRB_Abort) == 12, "SRB_Abort layout");
