@@ -1,0 +1,273 @@
+// The simulated PC: the test backend of the OS seam. One per test; it
+// holds the virtual clock, the ASPI manager, the drive letters, files,
+// message boxes and everything the logic may ask of Windows, and records
+// what was asked so a test can check it.
+//
+//   sim::SimPc pc(sim::WindowsVersion::kWin98);   // 9x: ASPI library present
+//   auto drive = std::make_shared<sim::K818rDrive>();
+//   pc.Aspi().Attach(0, 1, 0, drive);
+//   pc.SetDriveType('D', platform::kDriveCdrom);
+//   pc.AddFile("K818R_10.BIN", image);
+//   CAtapi atapi(pc);
+//   ... pc.Log().Commands(), pc.MessageBoxes(), pc.OpenDeviceHandles() ...
+//
+//   sim::SimPc nt(sim::WindowsVersion::kWinXp);
+//   nt.AttachCdrom('E', drive);                 // pass-through on \\.\E:
+//
+// Only one SimPc may exist at a time: the ASPI entry points it hands out are
+// plain functions that forward to the live one. Single-threaded.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "sim/AspiManager.h"
+#include "sim/CommandLog.h"
+#include "sim/ScsiDevice.h"
+#include "sim/VirtualClock.h"
+#include "sim/WindowsVersions.h"
+
+namespace sim {
+
+struct MessageBoxRecord {
+  std::string text;
+  std::string caption;
+  unsigned style = 0;
+  int answer = 0;
+  uint64_t timeUs = 0;
+};
+
+struct ExitWindowsRecord {
+  uint32_t flags = 0;
+  uint64_t timeUs = 0;
+  bool privilegeEnabledBefore = false;
+};
+
+constexpr uint32_t kErrorInvalidFunction = 1;
+constexpr uint32_t kErrorFileNotFound = 2;
+constexpr uint32_t kErrorInvalidHandle = 6;
+constexpr uint32_t kErrorNotSupported = 50;
+constexpr uint32_t kErrorInvalidParameter = 87;
+constexpr uint32_t kErrorInsufficientBuffer = 122;
+constexpr uint32_t kErrorModNotFound = 126;
+constexpr uint32_t kErrorProcNotFound = 127;
+constexpr uint32_t kErrorMrMidNotFound = 317;
+constexpr uint32_t kInfinite = 0xFFFFFFFF;
+constexpr int kAlways = -1;
+
+class SimPc : public platform::Platform {
+ public:
+  // 9x versions start with WNASPI32.DLL installed, NT versions without.
+  explicit SimPc(WindowsVersion version = WindowsVersion::kWinXp);
+  ~SimPc() override;
+  SimPc(const SimPc&) = delete;
+  SimPc& operator=(const SimPc&) = delete;
+
+  static SimPc* Active();
+
+  // ---- Setup -------------------------------------------------------------
+  VirtualClock& Clock() { return clock_; }
+  CommandLog& Log() { return log_; }
+  AspiManager& Aspi() { return aspi_; }
+
+  void SetWindows(WindowsVersion version);
+  void SetVersion(const platform::OsVersion& version) { version_ = version; }
+  void FailVersionQuery(bool fail = true) { failVersionQuery_ = fail; }
+  void SetSystemDirectoryPath(std::string path) { systemDirectory_ = std::move(path); }
+
+  // WNASPI32.DLL in the system directory, with either entry point missing.
+  void InstallAspiLibrary(bool supportInfo = true, bool sendCommand = true);
+  void RemoveAspiLibrary() { aspiInstalled_ = false; }
+
+  void SetDriveType(char letter, unsigned type);
+  // Makes the letter a CD-ROM whose device answers pass-through on it.
+  void AttachCdrom(char letter, std::shared_ptr<ScsiDevice> device, uint8_t target = 0,
+                   uint8_t lun = 0, uint8_t pathId = 0);
+  // The next `times` opens of \\.\X: fail with `error` (kAlways: every one).
+  void FailOpen(char letter, uint32_t error = platform::kErrorAccessDenied, int times = kAlways);
+  // Pass-through data buffers must be aligned to mask+1 (0: no check);
+  // a misaligned one fails with ERROR_INVALID_PARAMETER.
+  void SetPassThroughAlignmentMask(uint32_t mask) { alignmentMask_ = mask; }
+
+  void SetSystemErrorText(uint32_t code, std::string text) { errorTexts_[code] = std::move(text); }
+  void SetLastErrorValue(uint32_t error) { lastError_ = error; }
+
+  // CreateManualEvent fails on the nth call from now on (1 = the next), `times` times.
+  void FailEventCreation(int nth = 1, int times = 1);
+  // WaitForObject answers WAIT_FAILED on the nth wait from now on, `times` times.
+  void FailWaits(int nth = 1, int times = 1);
+  // AllocateBuffer fails on the nth call (counted from construction).
+  void FailAllocation(int nth) { failAllocationAt_ = nth; }
+
+  // Answers for the coming message boxes, in order; after them the first button.
+  void QueueMessageBoxAnswer(int answer) { answers_.push_back(answer); }
+
+  void AddFile(const std::string& name, std::vector<uint8_t> bytes);
+  void RemoveFile(const std::string& name);
+  void FailFileOpen(const std::string& name, bool fail = true);
+
+  void SetExitWindowsResult(bool result) { exitWindowsResult_ = result; }
+  void SetPumpCostUs(uint64_t cost) { pumpCostUs_ = cost; }
+
+  // ---- Observation -------------------------------------------------------
+  const std::vector<MessageBoxRecord>& MessageBoxes() const { return messageBoxes_; }
+  const std::vector<std::string>& Traces() const { return traces_; }
+  int PumpCount() const { return pumpCount_; }
+
+  int OpenDeviceCalls() const { return openDeviceCalls_; }
+  int OpenDeviceHandles() const;                // still open
+  int OpenEvents() const;                       // still open
+  int BadCloses() const { return badCloses_; }  // closes of unknown or closed handles
+  std::vector<char> OpenedLetters() const;      // letter of every successful open, in order
+
+  int LibraryLoads() const { return libraryLoads_; }
+  int LibraryUnloads() const { return libraryUnloads_; }
+  std::vector<std::string> LoadLibraryPaths() const { return loadPaths_; }
+
+  int OpenFiles() const;  // still open
+  int FileOpens() const { return fileOpens_; }
+  int AllocationCalls() const { return allocationCalls_; }
+  int OutstandingBuffers() const { return static_cast<int>(buffers_.size()); }
+  int BadFrees() const { return badFrees_; }
+
+  int ShutdownPrivilegeRequests() const { return privilegeRequests_; }
+  const std::vector<ExitWindowsRecord>& ExitWindowsCalls() const { return exits_; }
+  int WaitsWithoutWaker() const {
+    return waitsWithoutWaker_;
+  }  // infinite waits that could never end
+
+  // ---- platform::Platform ------------------------------------------------
+  bool QueryVersion(platform::OsVersion& version) override;
+  unsigned SystemDirectory(char* buffer, unsigned size) override;
+  uint32_t LastError() override { return lastError_; }
+  bool SystemErrorText(uint32_t code, char* buffer, unsigned size) override;
+
+  platform::Module LoadLibraryAt(const char* path) override;
+  void* ProcAddress(platform::Module module, const char* name) override;
+  void UnloadLibrary(platform::Module module) override;
+
+  unsigned DriveType(const char* rootPath) override;
+  platform::Handle OpenDevice(const char* path) override;
+  bool DeviceControl(platform::Handle device, uint32_t code, void* in, uint32_t inSize, void* out,
+                     uint32_t outSize, uint32_t* bytesReturned) override;
+  void CloseHandle(platform::Handle handle) override;
+
+  platform::Handle CreateManualEvent() override;
+  uint32_t WaitForObject(platform::Handle handle, uint32_t milliseconds) override;
+  void SleepFor(uint32_t milliseconds) override;
+  uint32_t TickCount() override;
+  int64_t PerformanceCounter() override;
+  int64_t PerformanceFrequency() override;
+
+  int ShowMessageBox(const char* text, const char* caption, unsigned style) override;
+  void PumpOneMessage() override;
+
+  platform::File OpenFileForReading(const char* name) override;
+  size_t ReadFile(platform::File file, void* buffer, size_t size) override;
+  bool SeekFile(platform::File file, long offset) override;
+  void CloseFile(platform::File file) override;
+
+  void* AllocateBuffer(size_t size) override;
+  void FreeBuffer(void* buffer) override;
+
+  void EnableShutdownPrivilege() override;
+  bool ExitWindows(uint32_t flags) override;
+
+  void Trace(const char* text) override;
+
+ private:
+  class Host;
+  struct CdromLetter {
+    std::shared_ptr<ScsiDevice> device;
+    uint8_t target = 0;
+    uint8_t lun = 0;
+    uint8_t pathId = 0;
+  };
+  struct OpenFailure {
+    uint32_t error = 0;
+    int times = 0;
+  };
+  enum class HandleKind { kDevice, kEvent };
+  struct HandleState {
+    HandleKind kind = HandleKind::kEvent;
+    bool open = true;
+    bool signalled = false;
+    char letter = 0;
+  };
+  struct OpenFile {
+    std::vector<uint8_t> bytes;  // a snapshot: removing the file does not pull it away
+    size_t position = 0;
+  };
+
+  platform::Handle NewHandle(HandleState state);
+  HandleState* FindHandle(platform::Handle handle, HandleKind kind);
+  void SignalEvent(void* event);
+  bool PassThrough(const CdromLetter& cdrom, char letter, void* record, uint32_t size,
+                   uint32_t* bytesReturned);
+
+  VirtualClock clock_;
+  CommandLog log_;
+  std::unique_ptr<Host> host_;
+  AspiManager aspi_;
+
+  platform::OsVersion version_;
+  bool failVersionQuery_ = false;
+  std::string systemDirectory_ = "C:\\WINDOWS\\SYSTEM";
+  uint32_t lastError_ = 0;
+  std::map<uint32_t, std::string> errorTexts_;
+
+  bool aspiInstalled_ = false;
+  bool aspiHasSupportInfo_ = true;
+  bool aspiHasSendCommand_ = true;
+  int libraryLoads_ = 0;
+  int libraryUnloads_ = 0;
+  std::vector<std::string> loadPaths_;
+
+  unsigned driveTypes_[26] = {};
+  std::map<char, CdromLetter> cdroms_;
+  std::map<char, OpenFailure> openFailures_;
+  uint32_t alignmentMask_ = 0;
+  int openDeviceCalls_ = 0;
+  std::vector<char> openedLetters_;
+
+  uintptr_t nextHandle_ = 0x1000;
+  std::map<platform::Handle, HandleState> handles_;
+  int badCloses_ = 0;
+  int eventCreations_ = 0;
+  int failEventFrom_ = 0;
+  int failEventTimes_ = 0;
+  int waits_ = 0;
+  int failWaitFrom_ = 0;
+  int failWaitTimes_ = 0;
+  int waitsWithoutWaker_ = 0;
+
+  std::vector<MessageBoxRecord> messageBoxes_;
+  std::deque<int> answers_;
+  int pumpCount_ = 0;
+  uint64_t pumpCostUs_ = 10;
+
+  std::map<std::string, std::vector<uint8_t>> files_;  // upper-case name -> bytes
+  std::set<std::string> failingFiles_;
+  std::map<platform::File, OpenFile> openFiles_;
+  uintptr_t nextFile_ = 0x100;
+  int fileOpens_ = 0;
+
+  std::map<void*, std::unique_ptr<uint8_t[]>> buffers_;  // aligned pointer -> storage
+  int allocationCalls_ = 0;
+  int failAllocationAt_ = 0;
+  int badFrees_ = 0;
+
+  int privilegeRequests_ = 0;
+  std::vector<ExitWindowsRecord> exits_;
+  bool exitWindowsResult_ = true;
+
+  std::vector<std::string> traces_;
+};
+
+}  // namespace sim
