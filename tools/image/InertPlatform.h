@@ -1,0 +1,40 @@
+// A platform on which every operation fails or does nothing. Programs that
+// only need a few of its operations derive from it and override those.
+#pragma once
+
+#include "platform/Platform.h"
+
+class InertPlatform : public platform::Platform {
+ public:
+  bool QueryVersion(platform::OsVersion&) override { return false; }
+  unsigned SystemDirectory(char*, unsigned) override { return 0; }
+  uint32_t LastError() override { return 0; }
+  bool SystemErrorText(uint32_t, char*, unsigned) override { return false; }
+  platform::Module LoadLibraryAt(const char*) override { return nullptr; }
+  void* ProcAddress(platform::Module, const char*) override { return nullptr; }
+  void UnloadLibrary(platform::Module) override {}
+  unsigned DriveType(const char*) override { return platform::kDriveNoRootDir; }
+  platform::Handle OpenDevice(const char*) override { return platform::InvalidHandle(); }
+  bool DeviceControl(platform::Handle, uint32_t, void*, uint32_t, void*, uint32_t,
+                     uint32_t*) override {
+    return false;
+  }
+  void CloseHandle(platform::Handle) override {}
+  platform::Handle CreateManualEvent() override { return nullptr; }
+  uint32_t WaitForObject(platform::Handle, uint32_t) override { return platform::kWaitFailed; }
+  void SleepFor(uint32_t) override {}
+  uint32_t TickCount() override { return 0; }
+  int64_t PerformanceCounter() override { return 0; }
+  int64_t PerformanceFrequency() override { return 0; }
+  int ShowMessageBox(const char*, const char*, unsigned) override { return platform::kIdOk; }
+  void PumpOneMessage() override {}
+  platform::File OpenFileForReading(const char*) override { return nullptr; }
+  size_t ReadFile(platform::File, void*, size_t) override { return 0; }
+  bool SeekFile(platform::File, long) override { return false; }
+  void CloseFile(platform::File) override {}
+  void* AllocateBuffer(size_t) override { return nullptr; }
+  void FreeBuffer(void*) override {}
+  void EnableShutdownPrivilege() override {}
+  bool ExitWindows(uint32_t) override { return false; }
+  void Trace(const char*) override {}
+};
