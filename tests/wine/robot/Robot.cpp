@@ -1,0 +1,271 @@
+// The window robot: drives the kit's programs from outside, the way a user
+// would, so that the Wine tests exercise the real windows and message boxes.
+//
+//   robot windows
+//   robot wait-window TITLE [MS]        robot wait-no-window TITLE [MS]
+//   robot controls TITLE                robot lines TITLE ID
+//   robot select TITLE ID LINE          robot click TITLE ID
+//   robot msgbox TITLE [MS]             robot press TITLE ID
+//   robot key TITLE enter|esc           robot wait-exit EXE [MS]
+//
+// TITLE matches a visible top-level window exactly, or by prefix when it
+// ends in '*'. Texts are printed as UTF-8, fields separated by tabs.
+// Exit codes: 0 done, 1 usage, 2 not found or timed out, 3 control unusable.
+#include <windows.h>
+// After windows.h.
+#include <fcntl.h>
+#include <io.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+#include "Windows.h"
+
+namespace robot {
+namespace {
+
+constexpr int kDone = 0;
+constexpr int kUsage = 1;
+constexpr int kNotFound = 2;
+constexpr int kUnusable = 3;
+constexpr DWORD kDefaultWait = 10000;
+
+// The message box's text control has this id on every Windows version.
+constexpr int kMessageBoxTextId = 0xFFFF;
+
+void Print(const std::string& line) {
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+}
+
+int Fail(int code, const std::wstring& what) {
+  std::string line = "robot: " + Utf8(what) + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  return code;
+}
+
+bool ParseNumber(const wchar_t* text, long& value) {
+  wchar_t* end = nullptr;
+  value = std::wcstol(text, &end, 0);
+  return end != text && *end == L'\0';
+}
+
+DWORD WaitArgument(int argc, wchar_t** argv, int index) {
+  long value = 0;
+  if (index < argc && ParseNumber(argv[index], value) && value >= 0) {
+    return static_cast<DWORD>(value);
+  }
+  return kDefaultWait;
+}
+
+std::string Hex(HWND window) {
+  char text[32];
+  std::snprintf(text, sizeof text, "0x%llx",
+                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)));
+  return text;
+}
+
+BOOL CALLBACK PrintTopLevel(HWND window, LPARAM) {
+  if (!IsWindowVisible(window)) return TRUE;
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  Print(Hex(window) + "\t" + std::to_string(process) + "\t" + Utf8(ClassName(window)) + "\t" +
+        Utf8(WindowText(window)));
+  return TRUE;
+}
+
+int ListWindows() {
+  EnumWindows(PrintTopLevel, 0);
+  return kDone;
+}
+
+int WaitWindow(const std::wstring& title, DWORD wait) {
+  HWND window = WaitTopLevel(title, wait);
+  if (!window) return Fail(kNotFound, L"no window \"" + title + L"\"");
+  Print(Hex(window));
+  return kDone;
+}
+
+int WaitNoWindow(const std::wstring& title, DWORD wait) {
+  DWORD start = GetTickCount();
+  while (FindTopLevel(title)) {
+    if (GetTickCount() - start >= wait) return Fail(kNotFound, L"still open: \"" + title + L"\"");
+    Sleep(50);
+  }
+  return kDone;
+}
+
+HWND RequireWindow(const std::wstring& title) {
+  HWND window = WaitTopLevel(title, kDefaultWait);
+  if (!window) Fail(kNotFound, L"no window \"" + title + L"\"");
+  return window;
+}
+
+int ListWindowControls(const std::wstring& title) {
+  HWND window = RequireWindow(title);
+  if (!window) return kNotFound;
+  for (const Control& control : ListControls(window)) {
+    Print(std::to_string(control.id) + "\t" + Utf8(control.className) + "\t" +
+          (control.enabled ? "enabled" : "disabled") + "\t" +
+          (control.visible ? "visible" : "hidden") + "\t" + Utf8(control.text));
+  }
+  return kDone;
+}
+
+// A control the user could operate: present, visible and enabled.
+HWND UsableControl(const std::wstring& title, const wchar_t* idText, int& status) {
+  long id = 0;
+  if (!ParseNumber(idText, id)) {
+    status = Fail(kUsage, L"bad control id " + std::wstring(idText));
+    return nullptr;
+  }
+  HWND window = RequireWindow(title);
+  if (!window) {
+    status = kNotFound;
+    return nullptr;
+  }
+  HWND control = FindControl(window, static_cast<int>(id));
+  if (!control) {
+    status = Fail(kNotFound, L"no control " + std::wstring(idText) + L" in \"" + title + L"\"");
+    return nullptr;
+  }
+  if (!IsWindowVisible(control) || !IsWindowEnabled(control)) {
+    status = Fail(kUnusable, L"control " + std::wstring(idText) + L" is hidden or disabled");
+    return nullptr;
+  }
+  status = kDone;
+  return control;
+}
+
+int ListControlLines(const std::wstring& title, const wchar_t* id) {
+  long number = 0;
+  if (!ParseNumber(id, number)) return Fail(kUsage, L"bad control id");
+  HWND window = RequireWindow(title);
+  if (!window) return kNotFound;
+  HWND control = FindControl(window, static_cast<int>(number));
+  if (!control) return Fail(kNotFound, L"no control " + std::wstring(id));
+  for (const std::wstring& line : ListLines(control)) Print(Utf8(line));
+  return kDone;
+}
+
+int SelectLine(const std::wstring& title, const wchar_t* id, const wchar_t* lineText) {
+  long line = 0;
+  if (!ParseNumber(lineText, line) || line < 0) return Fail(kUsage, L"bad line number");
+  int status = kDone;
+  HWND combo = UsableControl(title, id, status);
+  if (!combo) return status;
+  LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  if (line >= count) return Fail(kNotFound, L"no line " + std::wstring(lineText));
+  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(line), 0);
+  // CB_SETCURSEL does not notify the owner; a user's pick does.
+  WPARAM command = MAKEWPARAM(static_cast<WORD>(GetDlgCtrlID(combo)), CBN_SELCHANGE);
+  PostMessageW(GetParent(combo), WM_COMMAND, command, reinterpret_cast<LPARAM>(combo));
+  return kDone;
+}
+
+int Click(const std::wstring& title, const wchar_t* id) {
+  int status = kDone;
+  HWND button = UsableControl(title, id, status);
+  if (!button) return status;
+  // Posted: a sent BM_CLICK would block for as long as the box it opens.
+  PostMessageW(button, BM_CLICK, 0, 0);
+  return kDone;
+}
+
+int ReadMessageBox(const std::wstring& title, DWORD wait) {
+  DWORD start = GetTickCount();
+  HWND box = nullptr;
+  while (!(box = FindTopLevel(title)) || ClassName(box) != L"#32770") {
+    if (GetTickCount() - start >= wait)
+      return Fail(kNotFound, L"no message box \"" + title + L"\"");
+    Sleep(50);
+  }
+  Print("caption\t" + Utf8(WindowText(box)));
+  HWND text = FindControl(box, kMessageBoxTextId);
+  Print("text\t" + Utf8(text ? WindowText(text) : std::wstring()));
+  for (const Control& control : ListControls(box)) {
+    if (control.className != L"Button" || !control.visible) continue;
+    Print("button\t" + std::to_string(control.id) + "\t" + Utf8(control.text));
+  }
+  return kDone;
+}
+
+int TypeKey(const std::wstring& title, const std::wstring& keyName) {
+  WPARAM key = 0;
+  if (keyName == L"enter") key = VK_RETURN;
+  if (keyName == L"esc") key = VK_ESCAPE;
+  if (!key) return Fail(kUsage, L"key must be enter or esc");
+  HWND window = RequireWindow(title);
+  if (!window) return kNotFound;
+  // Keys go to the control that has the focus, as typed keys would.
+  HWND target = window;
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  DWORD thread = GetWindowThreadProcessId(window, nullptr);
+  if (GetGUIThreadInfo(thread, &info) && info.hwndFocus &&
+      (info.hwndFocus == window || IsChild(window, info.hwndFocus))) {
+    target = info.hwndFocus;
+  }
+  UINT scan = MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
+  LPARAM down = static_cast<LPARAM>(1u | (scan << 16));
+  LPARAM up = static_cast<LPARAM>(1u | (scan << 16) | 0xC0000000u);
+  PostMessageW(target, WM_KEYDOWN, key, down);
+  PostMessageW(target, WM_KEYUP, key, up);
+  return kDone;
+}
+
+bool ProcessRunning(const std::wstring& exe) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+       more = Process32NextW(snapshot, &entry)) {
+    found = _wcsicmp(entry.szExeFile, exe.c_str()) == 0;
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+int WaitExit(const std::wstring& exe, DWORD wait) {
+  DWORD start = GetTickCount();
+  while (ProcessRunning(exe)) {
+    if (GetTickCount() - start >= wait) return Fail(kNotFound, exe + L" still running");
+    Sleep(100);
+  }
+  return kDone;
+}
+
+int Run(int argc, wchar_t** argv) {
+  if (argc < 2) return Fail(kUsage, L"usage: robot COMMAND [ARGS]");
+  std::wstring command = argv[1];
+  if (command == L"windows") return ListWindows();
+  if (argc < 3) return Fail(kUsage, L"missing argument for " + command);
+  std::wstring title = argv[2];
+  if (command == L"wait-window") return WaitWindow(title, WaitArgument(argc, argv, 3));
+  if (command == L"wait-no-window") return WaitNoWindow(title, WaitArgument(argc, argv, 3));
+  if (command == L"controls") return ListWindowControls(title);
+  if (command == L"msgbox") return ReadMessageBox(title, WaitArgument(argc, argv, 3));
+  if (command == L"wait-exit") return WaitExit(title, WaitArgument(argc, argv, 3));
+  if (argc < 4) return Fail(kUsage, L"missing argument for " + command);
+  if (command == L"lines") return ListControlLines(title, argv[3]);
+  if (command == L"click" || command == L"press") return Click(title, argv[3]);
+  if (command == L"key") return TypeKey(title, argv[3]);
+  if (argc < 5) return Fail(kUsage, L"missing argument for " + command);
+  if (command == L"select") return SelectLine(title, argv[3], argv[4]);
+  return Fail(kUsage, L"unknown command " + command);
+}
+
+}  // namespace
+}  // namespace robot
+
+int wmain(int argc, wchar_t** argv) {
+  // UTF-8 lines ending in a bare '\n', whatever reads them.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+  return robot::Run(argc, argv);
+}

@@ -1,0 +1,198 @@
+# Shared pieces of the Wine test runner: the Wine loader, the cached prefix,
+# Xvfb, the robot, the registry, screenshots and cleanup. Sourced by
+# wine-test.sh; every function reports through `say` and fails through `fail`.
+
+# Bump when the prepared prefix changes, so that cached ones are rebuilt.
+readonly PREFIX_LAYOUT=3
+
+say() { printf '%s\n' "$*"; }
+fail() {
+  printf 'FAIL: %s\n' "$*"
+  exit 1
+}
+
+# The 64-bit loader: 32-bit programs in its prefix start through it as well
+# when the 32-bit half of Wine can run.
+find_wine() {
+  local candidate
+  for candidate in /usr/lib/wine/wine64 "$(command -v wine64 || true)" "$(command -v wine || true)"; do
+    if [[ -n $candidate && -x $candidate ]]; then
+      WINE=$candidate
+      break
+    fi
+  done
+  for candidate in /usr/lib/wine/wineserver64 "$(command -v wineserver || true)"; do
+    if [[ -n $candidate && -x $candidate ]]; then
+      WINESERVER=$candidate
+      break
+    fi
+  done
+  [[ -n ${WINE:-} && -n ${WINESERVER:-} ]]
+}
+
+wine_env() {
+  export WINEPREFIX=$1
+  export WINELOADER=$WINE
+  export WINESERVER
+  export WINEDEBUG=${WINEDEBUG:--all}
+  export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+  export LANG=${LANG_OVERRIDE:-C.UTF-8}
+}
+
+stop_wineserver() {
+  [[ -n ${WINEPREFIX:-} && -d $WINEPREFIX ]] || return 0
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  "$WINESERVER" -w >/dev/null 2>&1 || true
+}
+
+# Builds the template prefix once per work folder; runs copy it.
+prepare_template() {
+  local template=$1
+  if [[ -f $template/.kit-layout && $(cat "$template/.kit-layout") == "$PREFIX_LAYOUT" ]]; then
+    return 0
+  fi
+  rm -rf "$template" "$template.new"
+  say "Wine: creating the prefix template $template"
+  (
+    wine_env "$template.new"
+    "$WINE" wineboot -i >/dev/null 2>&1
+    # No window manager on Xvfb: let Wine draw the frames itself.
+    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    local face
+    for face in "MS UI Gothic" "MS Gothic" "ＭＳ ゴシック" "ＭＳ Ｐゴシック" "MS PGothic"; do
+      local target=IPAGothic
+      [[ $face == *P* ]] && target=IPAPGothic
+      "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "$target" /f \
+        >/dev/null 2>&1
+    done
+    stop_wineserver
+  ) || fail "could not create the Wine prefix"
+  [[ -d $template.new/drive_c/windows ]] || fail "wineboot made no prefix in $template.new"
+  echo "$PREFIX_LAYOUT" >"$template.new/.kit-layout"
+  mv "$template.new" "$template"
+}
+
+# Starts Xvfb on a display it finds free itself.
+start_xvfb() {
+  local display_file=$RUN_DIR/xvfb-display
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" \
+    >"$RUN_DIR/xvfb.log" 2>&1 &
+  XVFB_PID=$!
+  local tries
+  for tries in $(seq 100); do
+    [[ -s $display_file ]] && break
+    kill -0 "$XVFB_PID" 2>/dev/null || fail "Xvfb did not start (see $RUN_DIR/xvfb.log)"
+    sleep 0.1
+  done
+  [[ -s $display_file ]] || fail "Xvfb gave no display"
+  export DISPLAY=":$(tr -dc 0-9 <"$display_file")"
+}
+
+cleanup_run() {
+  local pid
+  for pid in "${PROGRAM_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null || true
+  done
+  stop_wineserver
+  for pid in "${PROGRAM_PIDS[@]}"; do
+    wait "$pid" 2>/dev/null || true
+  done
+  if [[ -n ${XVFB_PID:-} ]]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+  fi
+  if [[ -z ${KIT_WINE_KEEP_PREFIX:-} && -n ${RUN_PREFIX:-} ]]; then
+    rm -rf "$RUN_PREFIX"
+  fi
+}
+
+# Saves the whole screen; STEP names the picture.
+STEP_NUMBER=0
+screenshot() {
+  STEP_NUMBER=$((STEP_NUMBER + 1))
+  local name
+  name=$(printf '%02d-%s' "$STEP_NUMBER" "$(tr -c 'A-Za-z0-9_-' '_' <<<"$1" | cut -c1-40)")
+  import -display "$DISPLAY" -window root "$SHOTS_DIR/$name.png" 2>/dev/null || true
+}
+
+# Runs the robot; its output lands in ROBOT_OUT and on the test's output.
+robot() {
+  local status=0
+  ROBOT_OUT=$("$WINE" "$ROBOT" "$@" 2>"$RUN_DIR/robot.err") || status=$?
+  say "robot $* -> $status"
+  [[ -n $ROBOT_OUT ]] && sed 's/^/  | /' <<<"$ROBOT_OUT"
+  [[ -s $RUN_DIR/robot.err ]] && sed 's/^/  ! /' "$RUN_DIR/robot.err"
+  screenshot "$1-$2"
+  return "$status"
+}
+
+must_robot() { robot "$@" || fail "robot $* failed"; }
+
+wine_reg() { "$WINE" reg "$@" 2>&1; }
+
+set_windows_version() {
+  "$WINE" reg add "HKCU\\Software\\Wine\\AppDefaults\\$1" /v Version /d "$2" /f >/dev/null 2>&1 ||
+    fail "could not set the Windows version of $1"
+}
+
+# The folder GetSystemDirectoryA of the program under test resolves to.
+system_folder() {
+  if [[ $ARCH == win32 && -d $RUN_PREFIX/drive_c/windows/syswow64 ]]; then
+    echo "$RUN_PREFIX/drive_c/windows/syswow64"
+  else
+    echo "$RUN_PREFIX/drive_c/windows/system32"
+  fi
+}
+
+# Replaces Wine's own wnaspi32.dll with the test one (same lower-case name).
+install_test_aspi() {
+  [[ -n $ASPI_DLL ]] || fail "wnaspi32.dll is not in $WIN_BUILD"
+  cp "$ASPI_DLL" "$(system_folder)/wnaspi32.dll"
+  export WINEDLLOVERRIDES="wnaspi32=n;mscoree,mshtml="
+  export TEST_ASPI_SCENARIO="$WORK_FOLDER_WIN\\scenario.txt"
+  export TEST_ASPI_LOG="$WORK_FOLDER_WIN\\aspi.log"
+  ASPI_LOG=$WORK_FOLDER/aspi.log
+}
+
+remove_aspi() {
+  rm -f "$(system_folder)/wnaspi32.dll"
+  export WINEDLLOVERRIDES="wnaspi32=n;mscoree,mshtml="
+}
+
+# Writes the scenario the test DLL reads from standard input.
+scenario() { cat >"$WORK_FOLDER/scenario.txt"; }
+
+# Copies a program of the Windows build into the working folder.
+put_program() {
+  local path
+  path=$(find "$WIN_BUILD" -name "$1" -type f -not -path '*/CMakeFiles/*' | head -n 1)
+  [[ -n $path ]] || fail "$1 is not in $WIN_BUILD"
+  cp "$path" "$WORK_FOLDER/"
+}
+
+# Starts a program of the working folder in the background.
+start_program() {
+  say "start $1 (${ARCH} build)"
+  (cd "$WORK_FOLDER" && exec "$WINE" "$@") >>"$RUN_DIR/program.log" 2>&1 &
+  PROGRAM_PIDS+=($!)
+}
+
+# Waits for the wine process of the last started program to end.
+wait_program() {
+  local seconds=${1:-30} pid=${PROGRAM_PIDS[-1]} tenth
+  for tenth in $(seq $((seconds * 10))); do
+    kill -0 "$pid" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# Checks on the test DLL's request log.
+expect_log_line() {
+  grep -qE -- "$1" "$ASPI_LOG" 2>/dev/null || fail "the ASPI log has no line matching: $1"
+}
+log_count() { grep -cE -- "$1" "$ASPI_LOG" 2>/dev/null || true; }
+
+expect_equal() {
+  [[ $2 == "$3" ]] || fail "$1: expected [$3], got [$2]"
+}

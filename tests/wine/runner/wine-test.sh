@@ -1,0 +1,161 @@
+#!/usr/bin/env bash
+# Runs the kit's Windows programs under Wine for the tests.
+#
+#   wine-test.sh setup --source DIR --work DIR [--windows-build DIR]
+#       Chooses the build Wine can run here (win32 where 32-bit Wine works,
+#       else win64), builds it, and prepares the cached prefix template.
+#   wine-test.sh run CASE --source DIR --work DIR
+#       Runs tests/wine/cases/CASE.sh in a fresh copy of the prefix, on its
+#       own Xvfb, and leaves screenshots and logs in WORK/runs/CASE.
+#
+# Exit code 77: Wine, Xvfb or ImageMagick is missing (CTest skips the test).
+set -u
+
+readonly SKIPPED=77
+MODE=${1:-}
+shift || true
+CASE=
+if [[ $MODE == run ]]; then
+  CASE=${1:-}
+  shift || true
+fi
+SOURCE_DIR=
+WORK_DIR=
+WINDOWS_BUILD_OVERRIDE=
+while (($#)); do
+  case $1 in
+    --source) SOURCE_DIR=$2; shift 2 ;;
+    --work) WORK_DIR=$2; shift 2 ;;
+    --windows-build) WINDOWS_BUILD_OVERRIDE=$2; shift 2 ;;
+    *) echo "wine-test.sh: unknown argument $1"; exit 2 ;;
+  esac
+done
+[[ -n $SOURCE_DIR && -n $WORK_DIR ]] || { echo "wine-test.sh: --source and --work are needed"; exit 2; }
+SOURCE_DIR=$(cd "$SOURCE_DIR" && pwd)
+mkdir -p "$WORK_DIR"
+WORK_DIR=$(cd "$WORK_DIR" && pwd)
+
+# shellcheck source=wine-lib.sh
+source "$SOURCE_DIR/tests/wine/runner/wine-lib.sh"
+
+TEMPLATE=$WORK_DIR/prefix-template
+PROGRAM_PIDS=()
+
+check_tools() {
+  local missing=()
+  command -v Xvfb >/dev/null || missing+=(Xvfb)
+  command -v import >/dev/null || missing+=("ImageMagick import")
+  find_wine || missing+=(wine64)
+  if ((${#missing[@]})); then
+    say "SKIP: not installed: ${missing[*]}"
+    exit "$SKIPPED"
+  fi
+}
+
+# Compiles and runs the i686 probe in the template prefix.
+wine_runs_i686() {
+  local probe_dir=$WORK_DIR/probe
+  rm -rf "$probe_dir"
+  mkdir -p "$probe_dir"
+  local compiler
+  compiler=$(command -v i686-w64-mingw32-gcc-win32 || command -v i686-w64-mingw32-gcc || true)
+  [[ -n $compiler ]] || { say "Wine: no i686 compiler for the probe"; return 1; }
+  "$compiler" -O1 -o "$probe_dir/probe32.exe" "$SOURCE_DIR/tests/wine/runner/probe32.c" || return 1
+  (
+    wine_env "$TEMPLATE"
+    cd "$probe_dir" && "$WINE" ./probe32.exe >"$probe_dir/wine.log" 2>&1
+    stop_wineserver
+  )
+  [[ -f $probe_dir/probe-ran.txt ]]
+}
+
+build_windows() {
+  local preset=$1 dir=$2
+  if [[ ! -f $dir/CMakeCache.txt ]]; then
+    say "Wine: configuring the $preset build in $dir"
+    (cd "$SOURCE_DIR" && cmake --preset "$preset" -B "$dir" >"$WORK_DIR/configure-$preset.log" 2>&1) ||
+      fail "configuring the $preset build failed (see $WORK_DIR/configure-$preset.log)"
+  fi
+  say "Wine: building the $preset build in $dir"
+  cmake --build "$dir" -j2 >"$WORK_DIR/build-$preset.log" 2>&1 ||
+    fail "building the $preset build failed (see $WORK_DIR/build-$preset.log)"
+}
+
+setup() {
+  check_tools
+  exec 9>"$WORK_DIR/setup.lock"
+  flock 9
+  prepare_template "$TEMPLATE"
+  local arch=win64
+  if wine_runs_i686; then
+    arch=win32
+    say "Wine: 32-bit programs run here; testing the shipped win32 build"
+  else
+    say "Wine: 32-bit programs do not run here (no working wine32); testing the win64 build"
+  fi
+  local build=${WINDOWS_BUILD_OVERRIDE:-$WORK_DIR/build-$arch}
+  build_windows "$arch" "$build"
+  printf '%s\n%s\n' "$arch" "$build" >"$WORK_DIR/windows-build"
+  local needed
+  for needed in robot.exe robot-target.exe; do
+    [[ -n $(find "$build" -name "$needed" -not -path '*/CMakeFiles/*') ]] ||
+      fail "$needed was not built in $build"
+  done
+  say "Wine: ready ($arch build in $build)"
+}
+
+finish_run() {
+  local status=$?
+  trap - EXIT
+  # The working folder lives in the prefix, which goes; keep its files.
+  if [[ -n ${WORK_FOLDER:-} && -d $WORK_FOLDER ]]; then
+    rm -rf "$RUN_DIR/work"
+    cp -a "$WORK_FOLDER" "$RUN_DIR/work" 2>/dev/null || true
+  fi
+  cleanup_run
+  if ((status == 0)); then
+    say "PASS $CASE (screenshots and logs: $RUN_DIR)"
+  elif ((status != SKIPPED)); then
+    say "Screenshots: $SHOTS_DIR"
+    say "Logs: $RUN_DIR/work (aspi.log: the test DLL's requests), $RUN_DIR/program.log"
+  fi
+  exit "$status"
+}
+
+run() {
+  check_tools
+  local case_file=$SOURCE_DIR/tests/wine/cases/$CASE.sh
+  [[ -f $case_file ]] || fail "no test case $case_file"
+  [[ -f $WORK_DIR/windows-build && -f $TEMPLATE/.kit-layout ]] ||
+    fail "the Wine setup has not run (wine-test.sh setup)"
+  ARCH=$(sed -n 1p "$WORK_DIR/windows-build")
+  WIN_BUILD=$(sed -n 2p "$WORK_DIR/windows-build")
+  ROBOT=$(find "$WIN_BUILD" -name robot.exe -not -path '*/CMakeFiles/*' | head -n 1)
+  ASPI_DLL=$(find "$WIN_BUILD" -name wnaspi32.dll -not -path '*/CMakeFiles/*' | head -n 1)
+
+  RUN_DIR=$WORK_DIR/runs/$CASE
+  rm -rf "$RUN_DIR"
+  SHOTS_DIR=$RUN_DIR/screenshots
+  mkdir -p "$SHOTS_DIR"
+  RUN_PREFIX=$RUN_DIR/prefix
+  trap finish_run EXIT
+  trap 'exit 1' INT TERM
+  cp -a "$TEMPLATE" "$RUN_PREFIX" || fail "could not copy the prefix template"
+  WORK_FOLDER=$RUN_PREFIX/drive_c/kit
+  WORK_FOLDER_WIN='C:\kit'
+  mkdir -p "$WORK_FOLDER"
+  ASPI_LOG=$WORK_FOLDER/aspi.log
+
+  # shellcheck source=/dev/null
+  source "$case_file"
+  wine_env "$RUN_PREFIX"
+  start_xvfb
+  say "Wine: $CASE with the $ARCH build on display $DISPLAY"
+  run_case
+}
+
+case $MODE in
+  setup) setup ;;
+  run) run ;;
+  *) echo "usage: wine-test.sh setup|run CASE --source DIR --work DIR"; exit 2 ;;
+esac
