@@ -171,8 +171,6 @@ class ScsiDevice {
   static ScsiResult Check(uint8_t key, uint8_t asc, uint8_t ascq);
 
  private:
-  const Fault* MatchCommandFault(CommandKind kind, int ordinal) const;
-
   std::vector<Fault> faults_;
   uint64_t latencyUs_ = kDefaultLatencyUs;
   int commandsReceived_ = 0;

@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -114,6 +115,9 @@ class SimPc : public platform::Platform {
 
   void SetExitWindowsResult(bool result) { exitWindowsResult_ = result; }
   void SetPumpCostUs(uint64_t cost) { pumpCostUs_ = cost; }
+  // Runs on every PumpOneMessage, after the ASPI manager's poll: lets a test
+  // act "from the message loop", e.g. end a GET_DEV_TYPE that stays pending.
+  void SetPumpHook(std::function<void()> hook) { pumpHook_ = std::move(hook); }
 
   // ---- Observation -------------------------------------------------------
   const std::vector<MessageBoxRecord>& MessageBoxes() const { return messageBoxes_; }
@@ -123,7 +127,7 @@ class SimPc : public platform::Platform {
   int OpenDeviceCalls() const { return openDeviceCalls_; }
   int OpenDeviceHandles() const;                // still open
   int OpenEvents() const;                       // still open
-  int BadCloses() const { return badCloses_; }  // closes of unknown or closed handles
+  int BadCloses() const { return badCloses_; }  // closes of unknown or closed handles and files
   std::vector<char> OpenedLetters() const;      // letter of every successful open, in order
 
   int LibraryLoads() const { return libraryLoads_; }
@@ -135,6 +139,8 @@ class SimPc : public platform::Platform {
   int AllocationCalls() const { return allocationCalls_; }
   int OutstandingBuffers() const { return static_cast<int>(buffers_.size()); }
   int BadFrees() const { return badFrees_; }
+
+  int LateSignals() const { return lateSignals_; }  // completions signalling a closed event
 
   int ShutdownPrivilegeRequests() const { return privilegeRequests_; }
   const std::vector<ExitWindowsRecord>& ExitWindowsCalls() const { return exits_; }
@@ -246,11 +252,13 @@ class SimPc : public platform::Platform {
   int failWaitFrom_ = 0;
   int failWaitTimes_ = 0;
   int waitsWithoutWaker_ = 0;
+  int lateSignals_ = 0;
 
   std::vector<MessageBoxRecord> messageBoxes_;
   std::deque<int> answers_;
   int pumpCount_ = 0;
   uint64_t pumpCostUs_ = 10;
+  std::function<void()> pumpHook_;
 
   std::map<std::string, std::vector<uint8_t>> files_;  // upper-case name -> bytes
   std::set<std::string> failingFiles_;

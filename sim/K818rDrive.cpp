@@ -1,0 +1,158 @@
+#include "sim/K818rDrive.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "sim/GenericDevices.h"
+
+namespace sim {
+
+namespace {
+
+constexpr uint8_t kModeClosingPassThrough = 4;
+constexpr uint8_t kModeBlock = 5;
+constexpr uint64_t kForever = std::numeric_limits<uint64_t>::max();
+
+uint16_t BigEndian16(const Cdb& cdb, size_t at) {
+  return static_cast<uint16_t>((cdb[at] << 8) | cdb[at + 1]);
+}
+
+}  // namespace
+
+K818rDrive::K818rDrive() : K818rDrive(K818rConfig{}) {}
+
+K818rDrive::K818rDrive(K818rConfig config) : config_(std::move(config)) {
+  ResetFlash();
+}
+
+void K818rDrive::ResetFlash() {
+  for (auto& bank : banks_) bank.assign(kBankSize, config_.oldFirmwareFill);
+  for (auto& staged : staged_) staged.clear();
+}
+
+void K818rDrive::SetBank(int bank, const std::vector<uint8_t>& content) {
+  std::vector<uint8_t>& target = banks_[static_cast<size_t>(bank)];
+  target.assign(kBankSize, 0);
+  std::copy_n(content.begin(), std::min<size_t>(content.size(), kBankSize), target.begin());
+}
+
+uint16_t K818rDrive::ReadBackSum(int blockCount) const {
+  uint32_t sum = 0;
+  for (int bank = 0; bank < blockCount && bank < kFlashBanks; ++bank) {
+    const uint32_t end = (bank == 1 || bank == 2) ? 0xF000 : kBankSize;
+    const std::vector<uint8_t>& content = banks_[static_cast<size_t>(bank)];
+    for (uint32_t i = 0; i < end; ++i) sum += content[i];
+  }
+  return static_cast<uint16_t>(sum);
+}
+
+bool K818rDrive::ReadyAt(uint64_t timeUs) const {
+  return timeUs >= readyAtUs_;
+}
+
+ScsiResult K818rDrive::Run(const ScsiCommand& command) {
+  switch (ClassifyCommand(command.cdb)) {
+    case CommandKind::kInquiry:
+      return Inquiry(command);
+    case CommandKind::kTestUnitReady:
+      return TestUnitReady(command);
+    case CommandKind::kWriteBlock:
+      if (!ReadyAt(command.timeUs)) return Check(kSenseNotReady, 0x04, 0x01);
+      return WriteBlock(command);
+    case CommandKind::kClosing:
+      if (!ReadyAt(command.timeUs)) return Check(kSenseNotReady, 0x04, 0x01);
+      return Close(command);
+    case CommandKind::kReadFlashPage:
+      if (!ReadyAt(command.timeUs)) return Check(kSenseNotReady, 0x04, 0x01);
+      return ReadPage(command);
+    default:
+      return Check(kSenseIllegalRequest, 0x20, 0x00);
+  }
+}
+
+ScsiResult K818rDrive::Inquiry(const ScsiCommand& command) const {
+  InquiryIdentity identity;
+  identity.deviceType = 0x05;
+  identity.vendor = config_.vendor;
+  identity.product = config_.product;
+  identity.revision = config_.revision;
+  identity.vendorSpecific = std::string(2, '\0') + config_.typeCode;
+  identity.length = config_.inquiryLength;
+  uint8_t data[96];
+  BuildInquiryData(identity, data, sizeof data);
+  uint32_t count = std::min<uint32_t>({command.cdb[4], command.length, identity.length, 96});
+  if (command.direction == kDataOut || command.data == nullptr) count = 0;
+  if (count > 0) std::memcpy(command.data, data, count);
+  return Good(count);
+}
+
+ScsiResult K818rDrive::TestUnitReady(const ScsiCommand& command) const {
+  if (!ReadyAt(command.timeUs)) return Check(kSenseNotReady, 0x04, 0x01);
+  if (!config_.discPresent || (committed_ && HasFault(FaultAction::kNoDisc))) {
+    return Check(kSenseNotReady, 0x3A, 0x00);
+  }
+  return Good();
+}
+
+ScsiResult K818rDrive::WriteBlock(const ScsiCommand& command) {
+  const uint8_t mode = command.cdb[6];
+  const uint8_t block = command.cdb[7];
+  const uint16_t length = BigEndian16(command.cdb, 8);
+  if (mode != kModeBlock || block >= kFlashBanks) return Check(kSenseIllegalRequest, 0x24, 0x00);
+  // The data phase must carry the whole block the CDB announces.
+  if (command.direction == kDataIn || command.data == nullptr || command.length < length) {
+    return Check(kSenseIllegalRequest, 0x24, 0x00);
+  }
+  staged_[block].assign(command.data, command.data + length);
+  return Good(length);
+}
+
+ScsiResult K818rDrive::Close(const ScsiCommand& command) {
+  const uint8_t mode = command.cdb[6];
+  const uint8_t block = command.cdb[7];
+  const bool closingBlock = (block & 0xF0) == 0xE0 || (block & 0xF0) == 0xF0;
+  const int count = block & 0x0F;
+  if ((mode != kModeClosingPassThrough && mode != kModeBlock) || !closingBlock ||
+      count > kFlashBanks) {
+    return Check(kSenseIllegalRequest, 0x24, 0x00);
+  }
+  ClosingRecord record;
+  record.mode = mode;
+  record.block = block;
+  record.value = BigEndian16(command.cdb, 10);
+  record.timeUs = command.timeUs;
+  for (int bank = 0; bank < count; ++bank) {
+    std::vector<uint8_t>& staged = staged_[static_cast<size_t>(bank)];
+    if (staged.empty()) continue;
+    std::vector<uint8_t>& content = banks_[static_cast<size_t>(bank)];
+    std::fill(content.begin(), content.end(), 0);
+    std::copy_n(staged.begin(), std::min<size_t>(staged.size(), kBankSize), content.begin());
+    staged.clear();
+    ++record.banksCommitted;
+  }
+  for (const Fault& fault : Faults()) {
+    // Only a commit that wrote something is spoiled; a repeated closing must not undo it.
+    if (fault.action != FaultAction::kCorruptBank || record.banksCommitted == 0) continue;
+    if (fault.bank < 0 || fault.bank >= kFlashBanks || fault.offset >= kBankSize) continue;
+    banks_[static_cast<size_t>(fault.bank)][fault.offset] ^= fault.xorMask;
+  }
+  closings_.push_back(record);
+  committed_ = true;
+  readyAtUs_ = HasFault(FaultAction::kNeverReady) ? kForever
+                                                  : command.timeUs + config_.notReadyAfterCommitUs;
+  return Good();
+}
+
+ScsiResult K818rDrive::ReadPage(const ScsiCommand& command) const {
+  const uint16_t address = BigEndian16(command.cdb, 6);
+  const uint8_t bank = command.cdb[9];
+  if (bank >= kFlashBanks) return Check(kSenseIllegalRequest, 0x24, 0x00);
+  if (address + kFlashPageSize > kBankSize) return Check(kSenseIllegalRequest, 0x21, 0x00);
+  uint32_t count = std::min(command.length, kFlashPageSize);
+  if (command.direction == kDataOut || command.data == nullptr) count = 0;
+  if (count > 0) std::memcpy(command.data, banks_[bank].data() + address, count);
+  return Good(count);
+}
+
+}  // namespace sim

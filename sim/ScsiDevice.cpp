@@ -1,0 +1,225 @@
+#include "sim/ScsiDevice.h"
+
+namespace sim {
+
+namespace {
+
+constexpr uint8_t kVendorSignature[] = {0x5A, 0x00, 0x38, 0x41, 0x53};
+constexpr uint8_t kSubWriteBlock = 0xA0;
+constexpr uint8_t kSubReadPage = 0x11;
+
+bool IsVendorCommand(const Cdb& cdb) {
+  for (size_t i = 0; i < sizeof kVendorSignature; ++i) {
+    if (cdb[i] != kVendorSignature[i]) return false;
+  }
+  return true;
+}
+
+bool IsCommandFault(FaultAction action) {
+  return action == FaultAction::kStatus || action == FaultAction::kTransportError ||
+         action == FaultAction::kDropWrite;
+}
+
+bool Selects(const Fault& fault, CommandKind kind, int ordinal, int position) {
+  if (fault.position > 0) {
+    return fault.position == position && (fault.kind == CommandKind::kAny || fault.kind == kind);
+  }
+  if (fault.kind != CommandKind::kAny && fault.kind != kind) return false;
+  if (ordinal < fault.nth) return false;
+  return fault.count == 0 || ordinal < fault.nth + fault.count;
+}
+
+}  // namespace
+
+SenseData MakeSense(uint8_t key, uint8_t asc, uint8_t ascq) {
+  SenseData sense{};
+  sense[0] = 0x70;  // current error, fixed format
+  sense[2] = key;
+  sense[7] = static_cast<uint8_t>(kSenseLength - 8);
+  sense[12] = asc;
+  sense[13] = ascq;
+  return sense;
+}
+
+CommandKind ClassifyCommand(const Cdb& cdb) {
+  if (cdb[0] == 0x00) return CommandKind::kTestUnitReady;
+  if (cdb[0] == 0x12) return CommandKind::kInquiry;
+  if (IsVendorCommand(cdb)) {
+    if (cdb[5] == kSubWriteBlock) {
+      const bool noData = cdb[8] == 0 && cdb[9] == 0;
+      return noData ? CommandKind::kClosing : CommandKind::kWriteBlock;
+    }
+    if (cdb[5] == kSubReadPage) return CommandKind::kReadFlashPage;
+  }
+  return CommandKind::kOther;
+}
+
+const char* CommandKindName(CommandKind kind) {
+  switch (kind) {
+    case CommandKind::kAny:
+      return "any";
+    case CommandKind::kTestUnitReady:
+      return "tur";
+    case CommandKind::kInquiry:
+      return "inquiry";
+    case CommandKind::kWriteBlock:
+      return "write";
+    case CommandKind::kClosing:
+      return "closing";
+    case CommandKind::kReadFlashPage:
+      return "readpage";
+    case CommandKind::kOther:
+      return "other";
+  }
+  return "?";
+}
+
+Fault Fault::Sense(CommandKind kind, int nth, uint8_t key, uint8_t senseAsc, uint8_t senseAscq) {
+  Fault fault;
+  fault.kind = kind;
+  fault.nth = nth;
+  fault.action = FaultAction::kStatus;
+  fault.status = kStatusCheckCondition;
+  fault.senseKey = key;
+  fault.asc = senseAsc;
+  fault.ascq = senseAscq;
+  return fault;
+}
+
+Fault Fault::Status(CommandKind kind, int nth, uint8_t statusByte) {
+  Fault fault;
+  fault.kind = kind;
+  fault.nth = nth;
+  fault.action = FaultAction::kStatus;
+  fault.status = statusByte;
+  return fault;
+}
+
+Fault Fault::TransportError(CommandKind kind, int nth, uint32_t error, bool fill) {
+  Fault fault;
+  fault.kind = kind;
+  fault.nth = nth;
+  fault.action = FaultAction::kTransportError;
+  fault.transportError = error;
+  fault.fillRecord = fill;
+  return fault;
+}
+
+Fault Fault::DropWrite(int nth) {
+  Fault fault;
+  fault.kind = CommandKind::kWriteBlock;
+  fault.nth = nth;
+  fault.action = FaultAction::kDropWrite;
+  return fault;
+}
+
+Fault Fault::CompleteAs(CommandKind kind, int nth, Completion how) {
+  Fault fault;
+  fault.kind = kind;
+  fault.nth = nth;
+  fault.action = FaultAction::kCompletion;
+  fault.completion = how;
+  return fault;
+}
+
+Fault Fault::Slow(CommandKind kind, int nth, uint64_t latency) {
+  Fault fault;
+  fault.kind = kind;
+  fault.nth = nth;
+  fault.action = FaultAction::kLatency;
+  fault.latencyUs = latency;
+  return fault;
+}
+
+Fault Fault::NeverReady() {
+  Fault fault;
+  fault.action = FaultAction::kNeverReady;
+  return fault;
+}
+
+Fault Fault::NoDisc() {
+  Fault fault;
+  fault.action = FaultAction::kNoDisc;
+  return fault;
+}
+
+Fault Fault::CorruptBank(int bankNumber, uint32_t byteOffset, uint8_t mask) {
+  Fault fault;
+  fault.action = FaultAction::kCorruptBank;
+  fault.bank = bankNumber;
+  fault.offset = byteOffset;
+  fault.xorMask = mask;
+  return fault;
+}
+
+ScsiResult ScsiDevice::Execute(const ScsiCommand& command) {
+  const CommandKind kind = ClassifyCommand(command.cdb);
+  const int position = ++commandsReceived_;
+  const int ordinal = ++kindCounts_[static_cast<size_t>(kind)];
+
+  const Fault* commandFault = nullptr;
+  Completion completion = Completion::kDefault;
+  uint64_t latency = latencyUs_;
+  for (const Fault& fault : faults_) {
+    if (!Selects(fault, kind, ordinal, position)) continue;
+    if (IsCommandFault(fault.action)) {
+      if (commandFault == nullptr) commandFault = &fault;
+    } else if (fault.action == FaultAction::kCompletion) {
+      completion = fault.completion;
+    } else if (fault.action == FaultAction::kLatency) {
+      latency = fault.latencyUs;
+    }
+  }
+
+  ScsiResult result;
+  if (commandFault == nullptr) {
+    result = Run(command);
+  } else if (commandFault->action == FaultAction::kStatus) {
+    result.status = commandFault->status;
+    if (result.status == kStatusCheckCondition) {
+      result.sense = MakeSense(commandFault->senseKey, commandFault->asc, commandFault->ascq);
+    }
+    result.aspiStatus = commandFault->aspiStatus;
+  } else if (commandFault->action == FaultAction::kTransportError) {
+    if (commandFault->fillRecord) result = Run(command);
+    result.transportFailed = true;
+    result.transportError = commandFault->transportError;
+    result.fillRecordOnFailure = commandFault->fillRecord;
+  } else {  // kDropWrite: claims success, stores nothing
+    result = Good(command.direction == kDataOut ? command.length : 0);
+  }
+  result.completion = completion;
+  result.latencyUs = latency;
+  return result;
+}
+
+int ScsiDevice::CommandsOfKind(CommandKind kind) const {
+  if (kind == CommandKind::kAny) return commandsReceived_;
+  return kindCounts_[static_cast<size_t>(kind)];
+}
+
+bool ScsiDevice::HasFault(FaultAction action) const {
+  return FindFault(action) != nullptr;
+}
+
+const Fault* ScsiDevice::FindFault(FaultAction action) const {
+  for (const Fault& fault : faults_) {
+    if (fault.action == action) return &fault;
+  }
+  return nullptr;
+}
+
+ScsiResult ScsiDevice::Good(uint32_t transferred) {
+  ScsiResult result;
+  result.transferred = transferred;
+  return result;
+}
+
+ScsiResult ScsiDevice::Check(uint8_t key, uint8_t senseAsc, uint8_t senseAscq) {
+  ScsiResult result;
+  result.status = kStatusCheckCondition;
+  result.sense = MakeSense(key, senseAsc, senseAscq);
+  return result;
+}
+
+}  // namespace sim
