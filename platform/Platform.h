@@ -8,6 +8,12 @@
 #include <cstddef>
 #include <cstdint>
 
+// winuser.h defines ExitWindows as a macro; in files that include windows.h
+// first, the seam's operation of that name must win.
+#ifdef ExitWindows
+#undef ExitWindows
+#endif
+
 namespace platform {
 
 using Handle = void*;  // HANDLE

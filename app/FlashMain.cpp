@@ -1,0 +1,7 @@
+#include <windows.h>
+
+#include "app/Globals.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  return 0;
+}

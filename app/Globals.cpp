@@ -1,0 +1,5 @@
+#include "app/Globals.h"
+
+#include "platform/Platform.h"
+
+CAtapi g_Atapi(platform::System());

@@ -1,0 +1,16 @@
+# Every Windows build targets Windows 95/NT 4.0 headers and links the C and
+# C++ runtimes in, so that the shipped folder needs no runtime DLLs.
+add_compile_definitions(_WIN32_WINNT=0x0400 WINVER=0x0400 NOMINMAX)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+# Marks a target as one of the two GUI programs; tools and test programs stay
+# console programs. The 32-bit programs carry subsystem and OS version 4.0 in
+# their headers: the Windows 9x loader refuses anything newer.
+function(kit_windows_program target)
+  set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
+  target_link_options(${target} PRIVATE -mwindows)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    target_link_options(${target} PRIVATE -Wl,--subsystem,windows:4.0
+                        -Wl,--major-os-version,4 -Wl,--minor-os-version,0)
+  endif()
+endfunction()

@@ -1,0 +1,177 @@
+#include "platform/win32/Win32Platform.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+// winuser.h has a macro of this name; ours is the seam's operation.
+#undef ExitWindows
+
+#include <cstdio>
+#include <cstring>
+
+namespace platform {
+
+bool Win32Platform::QueryVersion(OsVersion& version) {
+  OSVERSIONINFOA info;
+  std::memset(&info, 0, sizeof info);
+  info.dwOSVersionInfoSize = sizeof info;  // 148: the size every Windows version accepts
+  if (!::GetVersionExA(&info)) return false;
+  version.major = info.dwMajorVersion;
+  version.minor = info.dwMinorVersion;
+  version.build = info.dwBuildNumber;
+  version.platformId = info.dwPlatformId;
+  static_assert(sizeof version.servicePack == sizeof info.szCSDVersion, "service-pack text");
+  std::memcpy(version.servicePack, info.szCSDVersion, sizeof version.servicePack);
+  version.servicePack[sizeof version.servicePack - 1] = '\0';
+  return true;
+}
+
+unsigned Win32Platform::SystemDirectory(char* buffer, unsigned size) {
+  return ::GetSystemDirectoryA(buffer, size);
+}
+
+uint32_t Win32Platform::LastError() {
+  return ::GetLastError();
+}
+
+bool Win32Platform::SystemErrorText(uint32_t code, char* buffer, unsigned size) {
+  // Some system texts hold %1-style inserts; without arguments to fill them
+  // FormatMessage would read through a null argument list.
+  const DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+  return ::FormatMessageA(flags, nullptr, code, 0, buffer, size, nullptr) != 0;
+}
+
+Module Win32Platform::LoadLibraryAt(const char* path) {
+  return ::LoadLibraryA(path);
+}
+
+void* Win32Platform::ProcAddress(Module module, const char* name) {
+  return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(module), name));
+}
+
+void Win32Platform::UnloadLibrary(Module module) {
+  if (module != nullptr) ::FreeLibrary(static_cast<HMODULE>(module));
+}
+
+unsigned Win32Platform::DriveType(const char* rootPath) {
+  return ::GetDriveTypeA(rootPath);
+}
+
+Handle Win32Platform::OpenDevice(const char* path) {
+  return ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+bool Win32Platform::DeviceControl(Handle device, uint32_t code, void* in, uint32_t inSize,
+                                  void* out, uint32_t outSize, uint32_t* bytesReturned) {
+  // Without an OVERLAPPED the count is written unconditionally, so it always
+  // gets a place even when the caller does not want it.
+  DWORD returned = 0;
+  const BOOL done = ::DeviceIoControl(device, code, in, inSize, out, outSize, &returned, nullptr);
+  if (bytesReturned != nullptr) *bytesReturned = returned;
+  return done != FALSE;
+}
+
+void Win32Platform::CloseHandle(Handle handle) {
+  ::CloseHandle(handle);
+}
+
+Handle Win32Platform::CreateManualEvent() {
+  return ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+}
+
+uint32_t Win32Platform::WaitForObject(Handle handle, uint32_t milliseconds) {
+  return ::WaitForSingleObject(handle, milliseconds);
+}
+
+void Win32Platform::SleepFor(uint32_t milliseconds) {
+  ::Sleep(milliseconds);
+}
+
+uint32_t Win32Platform::TickCount() {
+  return ::GetTickCount();
+}
+
+int64_t Win32Platform::PerformanceCounter() {
+  LARGE_INTEGER count;
+  if (!::QueryPerformanceCounter(&count)) return 0;
+  return count.QuadPart;
+}
+
+int64_t Win32Platform::PerformanceFrequency() {
+  LARGE_INTEGER frequency;
+  if (!::QueryPerformanceFrequency(&frequency)) return 0;
+  return frequency.QuadPart;
+}
+
+int Win32Platform::ShowMessageBox(const char* text, const char* caption, unsigned style) {
+  return ::MessageBoxA(nullptr, text, caption, style);
+}
+
+void Win32Platform::PumpOneMessage() {
+  MSG message;
+  if (!::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return;
+  if (message.message == WM_QUIT) {
+    // Put it back for the loop that owns it; swallowing it here would keep
+    // the program running after it was told to end.
+    ::PostQuitMessage(static_cast<int>(message.wParam));
+    return;
+  }
+  ::TranslateMessage(&message);
+  ::DispatchMessageA(&message);
+}
+
+File Win32Platform::OpenFileForReading(const char* name) {
+  return std::fopen(name, "rb");
+}
+
+size_t Win32Platform::ReadFile(File file, void* buffer, size_t size) {
+  return std::fread(buffer, 1, size, static_cast<std::FILE*>(file));
+}
+
+bool Win32Platform::SeekFile(File file, long offset) {
+  return std::fseek(static_cast<std::FILE*>(file), offset, SEEK_SET) == 0;
+}
+
+void Win32Platform::CloseFile(File file) {
+  if (file != nullptr) std::fclose(static_cast<std::FILE*>(file));
+}
+
+void* Win32Platform::AllocateBuffer(size_t size) {
+  return ::VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+}
+
+void Win32Platform::FreeBuffer(void* buffer) {
+  if (buffer != nullptr) ::VirtualFree(buffer, 0, MEM_RELEASE);
+}
+
+void Win32Platform::EnableShutdownPrivilege() {
+  // Windows 95/98/ME has no tokens: these calls fail there and the restart
+  // works without them.
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+    return;
+  }
+  TOKEN_PRIVILEGES privileges;
+  std::memset(&privileges, 0, sizeof privileges);
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  if (::LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid)) {
+    ::AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+  }
+  ::CloseHandle(token);
+}
+
+bool Win32Platform::ExitWindows(uint32_t flags) {
+  return ::ExitWindowsEx(flags, 0) != FALSE;
+}
+
+void Win32Platform::Trace(const char*) {}
+
+Platform& System() {
+  // Constructed on first use, so global objects may reach for it during
+  // static initialisation whatever the order of the translation units.
+  static Win32Platform system;
+  return system;
+}
+
+}  // namespace platform

@@ -1,0 +1,50 @@
+// The real backend of the OS seam: each operation is the plain ANSI Win32
+// call it names, so the programs run on Windows 98 as on XP.
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace platform {
+
+class Win32Platform final : public Platform {
+ public:
+  bool QueryVersion(OsVersion& version) override;
+  unsigned SystemDirectory(char* buffer, unsigned size) override;
+  uint32_t LastError() override;
+  bool SystemErrorText(uint32_t code, char* buffer, unsigned size) override;
+
+  Module LoadLibraryAt(const char* path) override;
+  void* ProcAddress(Module module, const char* name) override;
+  void UnloadLibrary(Module module) override;
+
+  unsigned DriveType(const char* rootPath) override;
+  Handle OpenDevice(const char* path) override;
+  bool DeviceControl(Handle device, uint32_t code, void* in, uint32_t inSize, void* out,
+                     uint32_t outSize, uint32_t* bytesReturned) override;
+  void CloseHandle(Handle handle) override;
+
+  Handle CreateManualEvent() override;
+  uint32_t WaitForObject(Handle handle, uint32_t milliseconds) override;
+  void SleepFor(uint32_t milliseconds) override;
+  uint32_t TickCount() override;
+  int64_t PerformanceCounter() override;
+  int64_t PerformanceFrequency() override;
+
+  int ShowMessageBox(const char* text, const char* caption, unsigned style) override;
+  void PumpOneMessage() override;
+
+  File OpenFileForReading(const char* name) override;
+  size_t ReadFile(File file, void* buffer, size_t size) override;
+  bool SeekFile(File file, long offset) override;
+  void CloseFile(File file) override;
+
+  void* AllocateBuffer(size_t size) override;
+  void FreeBuffer(void* buffer) override;
+
+  void EnableShutdownPrivilege() override;
+  bool ExitWindows(uint32_t flags) override;
+
+  void Trace(const char* text) override;
+};
+
+}  // namespace platform
