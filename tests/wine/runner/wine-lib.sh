@@ -122,7 +122,7 @@ robot() {
   say "robot $* -> $status"
   [[ -n $ROBOT_OUT ]] && sed 's/^/  | /' <<<"$ROBOT_OUT"
   [[ -s $RUN_DIR/robot.err ]] && sed 's/^/  ! /' "$RUN_DIR/robot.err"
-  screenshot "$1-$2"
+  screenshot "$*"
   return "$status"
 }
 
@@ -191,8 +191,32 @@ wait_program() {
 expect_log_line() {
   grep -qE -- "$1" "$ASPI_LOG" 2>/dev/null || fail "the ASPI log has no line matching: $1"
 }
-log_count() { grep -cE -- "$1" "$ASPI_LOG" 2>/dev/null || true; }
+log_count() {
+  local count
+  count=$(grep -cE -- "$1" "$ASPI_LOG" 2>/dev/null)
+  echo "${count:-0}"
+}
 
 expect_equal() {
   [[ $2 == "$3" ]] || fail "$1: expected [$3], got [$2]"
+}
+
+# Waits until the ASPI log has COUNT lines matching REGEX.
+wait_for_log() {
+  local regex=$1 count=${2:-1} seconds=${3:-30} tenth
+  for tenth in $(seq $((seconds * 10))); do
+    (($(log_count "$regex") >= count)) && return 0
+    sleep 0.1
+  done
+  fail "the ASPI log has fewer than $count lines matching: $regex"
+}
+
+# The log's request lines without their time stamps.
+log_requests() { sed -E 's/^[0-9]+\.[0-9]+ //' "$ASPI_LOG" 2>/dev/null; }
+
+# Starts the flasher from the working folder as Windows VERSION.
+start_flasher() {
+  set_windows_version FlashK818R.exe "$1"
+  put_program FlashK818R.exe
+  start_program FlashK818R.exe
 }
