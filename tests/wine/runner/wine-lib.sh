@@ -78,6 +78,7 @@ start_xvfb() {
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" \
     >"$RUN_DIR/xvfb.log" 2>&1 &
   XVFB_PID=$!
+  echo "$XVFB_PID" >"$RUN_DIR/xvfb.pid"
   local tries
   for tries in $(seq 100); do
     [[ -s $display_file ]] && break
@@ -88,7 +89,43 @@ start_xvfb() {
   export DISPLAY=":$(tr -dc 0-9 <"$display_file")"
 }
 
+# A run killed outright (CTest's time-out) could not clean up; the next run
+# of the same case ends what it left: its Xvfb, by PID, and its prefix's
+# processes through that prefix's own wineserver.
+end_leftovers() {
+  local old=$1 pid
+  [[ -d $old ]] || return 0
+  if [[ -f $old/xvfb.pid ]]; then
+    pid=$(cat "$old/xvfb.pid")
+    if [[ $pid =~ ^[0-9]+$ ]] && grep -q Xvfb "/proc/$pid/cmdline" 2>/dev/null; then
+      kill "$pid" 2>/dev/null || true
+    fi
+  fi
+  if [[ -d $old/prefix ]]; then
+    WINEPREFIX=$old/prefix "$WINESERVER" -k >/dev/null 2>&1 || true
+  fi
+}
+
+# Ends the run from inside before CTest's time-out would kill it outright.
+start_watchdog() {
+  local seconds=$1 runner=$$
+  (
+    # One-second naps: nothing of it outlives the run by more than that.
+    local waited
+    for ((waited = 0; waited < seconds; waited++)); do
+      sleep 1
+      kill -0 "$runner" 2>/dev/null || exit 0
+    done
+    echo "FAIL: the case took longer than $seconds s"
+    kill -TERM "$runner" 2>/dev/null
+  ) &
+  WATCHDOG_PID=$!
+}
+
 cleanup_run() {
+  if [[ -n ${WATCHDOG_PID:-} ]]; then
+    kill "$WATCHDOG_PID" 2>/dev/null || true
+  fi
   local pid
   for pid in "${PROGRAM_PIDS[@]}"; do
     kill "$pid" 2>/dev/null || true
@@ -111,7 +148,7 @@ STEP_NUMBER=0
 screenshot() {
   STEP_NUMBER=$((STEP_NUMBER + 1))
   local name
-  name=$(printf '%02d-%s' "$STEP_NUMBER" "$(tr -c 'A-Za-z0-9_-' '_' <<<"$1" | cut -c1-40)")
+  name=$(printf '%02d-%s' "$STEP_NUMBER" "$(printf '%s' "$1" | tr -c 'A-Za-z0-9_-' '_' | cut -c1-40)")
   import -display "$DISPLAY" -window root "$SHOTS_DIR/$name.png" 2>/dev/null || true
 }
 
@@ -219,4 +256,21 @@ start_flasher() {
   set_windows_version FlashK818R.exe "$1"
   put_program FlashK818R.exe
   start_program FlashK818R.exe
+}
+
+# Runs the case's Wine in Japanese (system locale 0411, code page 932). Call
+# it first in run_case, before anything starts Wine. The machine may lack the
+# locale, so it is built once into the work folder.
+use_japanese_locale() {
+  local locales=$WORK_DIR/locale
+  (
+    flock 8
+    if [[ ! -d $locales/ja_JP.UTF-8 ]]; then
+      mkdir -p "$locales"
+      localedef -i ja_JP -f UTF-8 "$locales/ja_JP.UTF-8" >"$locales/localedef.log" 2>&1 || true
+    fi
+  ) 8>"$WORK_DIR/locale.lock"
+  [[ -d $locales/ja_JP.UTF-8 ]] || fail "could not build the ja_JP.UTF-8 locale (see $locales/localedef.log)"
+  export LOCPATH=$locales LANG=ja_JP.UTF-8
+  unset LC_ALL
 }

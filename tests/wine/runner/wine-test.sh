@@ -134,12 +134,14 @@ run() {
   ASPI_DLL=$(find "$WIN_BUILD" -name wnaspi32.dll -not -path '*/CMakeFiles/*' | head -n 1)
 
   RUN_DIR=$WORK_DIR/runs/$CASE
+  end_leftovers "$RUN_DIR"
   rm -rf "$RUN_DIR"
   SHOTS_DIR=$RUN_DIR/screenshots
   mkdir -p "$SHOTS_DIR"
   RUN_PREFIX=$RUN_DIR/prefix
   trap finish_run EXIT
   trap 'exit 1' INT TERM
+  start_watchdog "${KIT_WINE_CASE_LIMIT:-240}"
   cp -a "$TEMPLATE" "$RUN_PREFIX" || fail "could not copy the prefix template"
   WORK_FOLDER=$RUN_PREFIX/drive_c/kit
   WORK_FOLDER_WIN='C:\kit'
