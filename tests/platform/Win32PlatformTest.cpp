@@ -1,0 +1,172 @@
+// The Win32 backend against a real Windows API (Wine in CI): the behaviours
+// the engine relies on and the ones where a careless wrapper crashes.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/win32/Win32Platform.h"
+
+namespace {
+
+int failures = 0;
+
+void Check(bool ok, const char* what, int line) {
+  if (!ok) {
+    std::printf("FAIL line %d: %s\n", line, what);
+    ++failures;
+  }
+}
+#define CHECK(condition) Check((condition), #condition, __LINE__)
+
+platform::Platform& os = platform::System();
+
+void VersionAndSystemFolder() {
+  platform::OsVersion version;
+  CHECK(os.QueryVersion(version));
+  CHECK(version.platformId == platform::kPlatformWin32Nt ||
+        version.platformId == platform::kPlatformWin32Windows);
+  CHECK(version.major >= 4);
+  CHECK(std::memchr(version.servicePack, '\0', sizeof version.servicePack) != nullptr);
+
+  char folder[MAX_PATH];
+  const unsigned length = os.SystemDirectory(folder, sizeof folder);
+  CHECK(length > 0 && length < sizeof folder && std::strlen(folder) == length);
+  CHECK(&platform::System() == &os);
+}
+
+void SystemErrorTexts() {
+  char text[256];
+  CHECK(os.SystemErrorText(platform::kErrorAccessDenied, text, sizeof text));
+  CHECK(text[0] != '\0');
+
+  char tiny[4];
+  CHECK(!os.SystemErrorText(platform::kErrorAccessDenied, tiny, sizeof tiny));
+  CHECK(!os.SystemErrorText(0x2FFFFFFF, text, sizeof text));
+
+  // Texts with %1-style inserts must come back as they are, not crash.
+  const uint32_t withInserts[] = {ERROR_WRONG_DISK, ERROR_MR_MID_NOT_FOUND};
+  for (uint32_t code : withInserts) {
+    char reference[256];
+    const DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+    if (!FormatMessageA(flags, nullptr, code, 0, reference, sizeof reference, nullptr)) continue;
+    CHECK(os.SystemErrorText(code, text, sizeof text));
+    CHECK(std::strcmp(text, reference) == 0);
+  }
+}
+
+void Libraries() {
+  platform::Module kernel = os.LoadLibraryAt("kernel32.dll");
+  CHECK(kernel != nullptr);
+  CHECK(os.ProcAddress(kernel, "GetTickCount") != nullptr);
+  CHECK(os.ProcAddress(kernel, "NoSuchEntryPoint") == nullptr);
+  os.UnloadLibrary(kernel);
+  CHECK(os.LoadLibraryAt("no-such-library-k818r.dll") == nullptr);
+  os.UnloadLibrary(nullptr);
+}
+
+void Devices() {
+  CHECK(os.OpenDevice("\\\\.\\NoSuchDeviceK818R") == platform::InvalidHandle());
+  uint8_t record[80] = {};
+  // A caller that does not want the count must not make the call crash.
+  CHECK(!os.DeviceControl(platform::InvalidHandle(), 0x4D014, record, sizeof record, record,
+                          sizeof record, nullptr));
+  CHECK(os.LastError() != 0);
+  uint32_t returned = 12345;
+  CHECK(!os.DeviceControl(platform::InvalidHandle(), 0x4D014, record, sizeof record, record,
+                          sizeof record, &returned));
+  CHECK(returned == 0);
+}
+
+void EventsAndTime() {
+  platform::Handle event = os.CreateManualEvent();
+  CHECK(event != nullptr);
+  const uint32_t before = os.TickCount();
+  CHECK(os.WaitForObject(event, 50) == platform::kWaitTimeout);
+  CHECK(os.TickCount() - before >= 40);
+  SetEvent(event);
+  CHECK(os.WaitForObject(event, 0) == platform::kWaitObject0);
+  CHECK(os.WaitForObject(event, 0) == platform::kWaitObject0);  // manual reset stays set
+  os.CloseHandle(event);
+
+  CHECK(os.PerformanceFrequency() > 0);
+  const int64_t start = os.PerformanceCounter();
+  os.SleepFor(5);
+  CHECK(os.PerformanceCounter() > start);
+}
+
+void Messages() {
+  // A quit request that the one-message pump meets stays for its owner.
+  PostQuitMessage(3);
+  os.PumpOneMessage();
+  MSG message;
+  CHECK(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) && message.message == WM_QUIT &&
+        message.wParam == 3);
+
+  CHECK(PostThreadMessageA(GetCurrentThreadId(), WM_USER, 0, 0));
+  os.PumpOneMessage();
+  CHECK(!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+  os.PumpOneMessage();  // nothing waiting: returns at once
+}
+
+void Files() {
+  // Bytes that text mode would change: CR LF pairs and the end-of-file mark.
+  const unsigned char contents[] = {'K', '\r', '\n', 0x1A, 0x00, '\n', 0xFF, 'R'};
+  const char* name = "k818r-platform-test.bin";
+  std::FILE* out = std::fopen(name, "wb");
+  CHECK(out != nullptr);
+  if (out == nullptr) return;
+  std::fwrite(contents, 1, sizeof contents, out);
+  std::fclose(out);
+
+  platform::File file = os.OpenFileForReading(name);
+  CHECK(file != nullptr);
+  if (file != nullptr) {
+    unsigned char read[16] = {};
+    CHECK(os.ReadFile(file, read, sizeof read) == sizeof contents);
+    CHECK(std::memcmp(read, contents, sizeof contents) == 0);
+    CHECK(os.SeekFile(file, 3));
+    CHECK(os.ReadFile(file, read, 2) == 2 && read[0] == 0x1A && read[1] == 0x00);
+    CHECK(os.SeekFile(file, sizeof contents));
+    CHECK(os.ReadFile(file, read, 1) == 0);
+    os.CloseFile(file);
+  }
+  std::remove(name);
+  CHECK(os.OpenFileForReading(name) == nullptr);
+  os.CloseFile(nullptr);
+}
+
+void Buffers() {
+  void* buffer = os.AllocateBuffer(0x10000);
+  CHECK(buffer != nullptr);
+  CHECK(reinterpret_cast<uintptr_t>(buffer) % 4096 == 0);
+  if (buffer != nullptr) {
+    std::memset(buffer, 0xA5, 0x10000);
+    CHECK(static_cast<unsigned char*>(buffer)[0xFFFF] == 0xA5);
+  }
+  os.FreeBuffer(buffer);
+  os.FreeBuffer(nullptr);
+}
+
+void Restart() {
+  // Only the privilege: a test must never restart the machine it runs on.
+  os.EnableShutdownPrivilege();
+  os.Trace("discarded");
+}
+
+}  // namespace
+
+int main() {
+  VersionAndSystemFolder();
+  SystemErrorTexts();
+  Libraries();
+  Devices();
+  EventsAndTime();
+  Messages();
+  Files();
+  Buffers();
+  Restart();
+  std::printf("%s: %d failure(s)\n", failures == 0 ? "PASS" : "FAIL", failures);
+  return failures == 0 ? 0 : 1;
+}
