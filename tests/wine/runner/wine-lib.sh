@@ -72,8 +72,13 @@ prepare_template() {
   mv "$template.new" "$template"
 }
 
-# Starts Xvfb on a display it finds free itself.
+# Starts Xvfb on a display it finds free itself, unless KIT_WINE_DISPLAY
+# names a display to watch the run on.
 start_xvfb() {
+  if [[ -n ${KIT_WINE_DISPLAY:-} ]]; then
+    export DISPLAY=$KIT_WINE_DISPLAY
+    return 0
+  fi
   local display_file=$RUN_DIR/xvfb-display
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" \
     >"$RUN_DIR/xvfb.log" 2>&1 &
@@ -217,11 +222,11 @@ start_program() {
 # Waits for the wine process of the last started program to end.
 wait_program() {
   local seconds=${1:-30} pid=${PROGRAM_PIDS[-1]} tenth
-  for tenth in $(seq $((seconds * 10))); do
+  for ((tenth = 0; ; tenth++)); do
     kill -0 "$pid" 2>/dev/null || return 0
+    ((tenth < seconds * 10)) || return 1
     sleep 0.1
   done
-  return 1
 }
 
 # Checks on the test DLL's request log.

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Runs the kit's Windows programs under Wine for the tests.
 #
-#   wine-test.sh setup --source DIR --work DIR [--windows-build DIR]
+#   wine-test.sh setup --source DIR --work DIR [--windows-build-root DIR]
 #       Chooses the build Wine can run here (win32 where 32-bit Wine works,
-#       else win64), builds it, and prepares the cached prefix template.
+#       else win64), builds it into ROOT/win32 or ROOT/win64 (ROOT: the work
+#       folder unless given), and prepares the cached prefix template.
 #   wine-test.sh run CASE --source DIR --work DIR
 #       Runs tests/wine/cases/CASE.sh in a fresh copy of the prefix, on its
 #       own Xvfb, and leaves screenshots and logs in WORK/runs/CASE.
+#
+# Environment: KIT_WINE_DISPLAY=:0 shows a run on that display instead of
+# a private Xvfb; KIT_WINE_KEEP_PREFIX=1 keeps the run's prefix;
+# KIT_WINE_CASE_LIMIT bounds a case in seconds (default 240).
 #
 # Exit code 77: Wine, Xvfb or ImageMagick is missing (CTest skips the test).
 set -u
@@ -21,12 +26,12 @@ if [[ $MODE == run ]]; then
 fi
 SOURCE_DIR=
 WORK_DIR=
-WINDOWS_BUILD_OVERRIDE=
+WINDOWS_BUILD_ROOT=
 while (($#)); do
   case $1 in
     --source) SOURCE_DIR=$2; shift 2 ;;
     --work) WORK_DIR=$2; shift 2 ;;
-    --windows-build) WINDOWS_BUILD_OVERRIDE=$2; shift 2 ;;
+    --windows-build-root) WINDOWS_BUILD_ROOT=$2; shift 2 ;;
     *) echo "wine-test.sh: unknown argument $1"; exit 2 ;;
   esac
 done
@@ -93,7 +98,7 @@ setup() {
   else
     say "Wine: 32-bit programs do not run here (no working wine32); testing the win64 build"
   fi
-  local build=${WINDOWS_BUILD_OVERRIDE:-$WORK_DIR/build-$arch}
+  local build=${WINDOWS_BUILD_ROOT:-$WORK_DIR}/$arch
   build_windows "$arch" "$build"
   printf '%s\n%s\n' "$arch" "$build" >"$WORK_DIR/windows-build"
   local needed
