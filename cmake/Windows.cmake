@@ -5,10 +5,11 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 
 # Marks a target as one of the two GUI programs; tools and test programs stay
 # console programs. The 32-bit programs carry subsystem and OS version 4.0 in
-# their headers: the Windows 9x loader refuses anything newer.
+# their headers: the Windows 9x loader refuses anything newer. Release builds
+# ship without symbols.
 function(kit_windows_program target)
   set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
-  target_link_options(${target} PRIVATE -mwindows)
+  target_link_options(${target} PRIVATE -mwindows $<$<CONFIG:Release,MinSizeRel>:-s>)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     target_link_options(${target} PRIVATE -Wl,--subsystem,windows:4.0
                         -Wl,--major-os-version,4 -Wl,--minor-os-version,0)
