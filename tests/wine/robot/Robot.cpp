@@ -7,9 +7,11 @@
 //   robot select TITLE ID LINE          robot click TITLE ID
 //   robot msgbox TITLE [MS]             robot press TITLE ID
 //   robot key TITLE enter|esc           robot wait-exit EXE [MS]
+//   robot error-text CODE               this system's text for a Win32 error
 //
 // TITLE matches a visible top-level window exactly, or by prefix when it
-// ends in '*'. Texts are printed as UTF-8, fields separated by tabs.
+// ends in '*'. Texts are printed as UTF-8, fields separated by tabs, with
+// backslash, tab, CR and LF inside a text written as \\ \t \r \n.
 // Exit codes: 0 done, 1 usage, 2 not found or timed out, 3 control unusable.
 #include <windows.h>
 // After windows.h.
@@ -39,6 +41,30 @@ void Print(const std::string& line) {
   std::fwrite(line.data(), 1, line.size(), stdout);
   std::fputc('\n', stdout);
   std::fflush(stdout);
+}
+
+// One field of a tab-separated line, whatever the text holds.
+std::string Field(const std::wstring& text) {
+  std::string escaped;
+  for (char c : Utf8(text)) {
+    switch (c) {
+      case '\\':
+        escaped += "\\\\";
+        break;
+      case '\t':
+        escaped += "\\t";
+        break;
+      case '\r':
+        escaped += "\\r";
+        break;
+      case '\n':
+        escaped += "\\n";
+        break;
+      default:
+        escaped += c;
+    }
+  }
+  return escaped;
 }
 
 int Fail(int code, const std::wstring& what) {
@@ -72,8 +98,8 @@ BOOL CALLBACK PrintTopLevel(HWND window, LPARAM) {
   if (!IsWindowVisible(window)) return TRUE;
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
-  Print(Hex(window) + "\t" + std::to_string(process) + "\t" + Utf8(ClassName(window)) + "\t" +
-        Utf8(WindowText(window)));
+  Print(Hex(window) + "\t" + std::to_string(process) + "\t" + Field(ClassName(window)) + "\t" +
+        Field(WindowText(window)));
   return TRUE;
 }
 
@@ -110,7 +136,7 @@ int ListWindowControls(const std::wstring& title) {
   for (const Control& control : ListControls(window)) {
     Print(std::to_string(control.id) + "\t" + Utf8(control.className) + "\t" +
           (control.enabled ? "enabled" : "disabled") + "\t" +
-          (control.visible ? "visible" : "hidden") + "\t" + Utf8(control.text));
+          (control.visible ? "visible" : "hidden") + "\t" + Field(control.text));
   }
   return kDone;
 }
@@ -147,7 +173,7 @@ int ListControlLines(const std::wstring& title, const wchar_t* id) {
   if (!window) return kNotFound;
   HWND control = FindControl(window, static_cast<int>(number));
   if (!control) return Fail(kNotFound, L"no control " + std::wstring(id));
-  for (const std::wstring& line : ListLines(control)) Print(Utf8(line));
+  for (const std::wstring& line : ListLines(control)) Print(Field(line));
   return kDone;
 }
 
@@ -183,12 +209,12 @@ int ReadMessageBox(const std::wstring& title, DWORD wait) {
       return Fail(kNotFound, L"no message box \"" + title + L"\"");
     Sleep(50);
   }
-  Print("caption\t" + Utf8(WindowText(box)));
+  Print("caption\t" + Field(WindowText(box)));
   HWND text = FindControl(box, kMessageBoxTextId);
-  Print("text\t" + Utf8(text ? WindowText(text) : std::wstring()));
+  Print("text\t" + Field(text ? WindowText(text) : std::wstring()));
   for (const Control& control : ListControls(box)) {
     if (control.className != L"Button" || !control.visible) continue;
-    Print("button\t" + std::to_string(control.id) + "\t" + Utf8(control.text));
+    Print("button\t" + std::to_string(control.id) + "\t" + Field(control.text));
   }
   return kDone;
 }
@@ -240,6 +266,18 @@ int WaitExit(const std::wstring& exe, DWORD wait) {
   return kDone;
 }
 
+// What FormatMessageA gives a program here, in the system's words.
+int ErrorText(const wchar_t* codeText) {
+  long code = 0;
+  if (!ParseNumber(codeText, code)) return Fail(kUsage, L"bad error code");
+  wchar_t text[512] = {};
+  DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                static_cast<DWORD>(code), 0, text, 512, nullptr);
+  if (length == 0) return Fail(kNotFound, L"no text for error " + std::wstring(codeText));
+  Print(Field(std::wstring(text, length)));
+  return kDone;
+}
+
 int Run(int argc, wchar_t** argv) {
   if (argc < 2) return Fail(kUsage, L"usage: robot COMMAND [ARGS]");
   std::wstring command = argv[1];
@@ -250,6 +288,7 @@ int Run(int argc, wchar_t** argv) {
   if (command == L"wait-no-window") return WaitNoWindow(title, WaitArgument(argc, argv, 3));
   if (command == L"controls") return ListWindowControls(title);
   if (command == L"msgbox") return ReadMessageBox(title, WaitArgument(argc, argv, 3));
+  if (command == L"error-text") return ErrorText(argv[2]);
   if (command == L"wait-exit") return WaitExit(title, WaitArgument(argc, argv, 3));
   if (argc < 4) return Fail(kUsage, L"missing argument for " + command);
   if (command == L"lines") return ListControlLines(title, argv[3]);

@@ -279,3 +279,14 @@ use_japanese_locale() {
   export LOCPATH=$locales LANG=ja_JP.UTF-8
   unset LC_ALL
 }
+
+# Gives the prefix a CD-ROM drive letter over an empty folder. Wine reads the
+# drive types when its wineserver starts, so this one is stopped afterwards.
+add_cdrom_letter() {
+  local letter=${1,,}
+  mkdir -p "$RUN_DIR/cdrom-$letter"
+  ln -sfn "$RUN_DIR/cdrom-$letter" "$RUN_PREFIX/dosdevices/$letter:"
+  "$WINE" reg add 'HKLM\Software\Wine\Drives' /v "$letter:" /d cdrom /f >/dev/null 2>&1 ||
+    fail "could not make $letter: a CD-ROM drive"
+  stop_wineserver
+}
