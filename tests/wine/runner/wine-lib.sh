@@ -51,6 +51,10 @@ prepare_template() {
   if [[ -f $template/.kit-layout && $(cat "$template/.kit-layout") == "$PREFIX_LAYOUT" ]]; then
     return 0
   fi
+  # A setup killed half-way may have left its wineserver behind.
+  if [[ -d $template.new ]]; then
+    WINEPREFIX=$template.new "$WINESERVER" -k >/dev/null 2>&1 || true
+  fi
   rm -rf "$template" "$template.new"
   say "Wine: creating the prefix template $template"
   (
@@ -171,6 +175,22 @@ robot() {
 must_robot() { robot "$@" || fail "robot $* failed"; }
 
 wine_reg() { "$WINE" reg "$@" 2>&1; }
+
+# The data of one registry value as `reg query` shows it; fails when absent.
+reg_value() {
+  local output
+  output=$("$WINE" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r') || return 1
+  awk -v name="$2" '
+    { line = $0; sub(/^ +/, "", line) }
+    index(line, name "    ") == 1 {
+      rest = substr(line, length(name) + 5)
+      sub(/^REG_[A-Z_]+    /, "", rest)
+      print rest
+      found = 1
+      exit
+    }
+    END { exit !found }' <<<"$output"
+}
 
 set_windows_version() {
   "$WINE" reg add "HKCU\\Software\\Wine\\AppDefaults\\$1" /v Version /d "$2" /f >/dev/null 2>&1 ||

@@ -112,6 +112,9 @@ setup() {
 finish_run() {
   local status=$?
   trap - EXIT
+  if ((status != 0)) && [[ -n ${DISPLAY:-} && -n ${SHOTS_DIR:-} ]]; then
+    screenshot at-failure
+  fi
   # The working folder lives in the prefix, which goes; keep its files.
   if [[ -n ${WORK_FOLDER:-} && -d $WORK_FOLDER ]]; then
     rm -rf "$RUN_DIR/work"
