@@ -83,8 +83,8 @@ Closing SendClosingCommand(CAtapi& drive) {
   closing.retried = true;
   closing.status = drive.WriteFirmwareBlock(nullptr, kModeClosingRetry, block, 0, checksum);
   const SenseTriple sense = drive.LastSense();
-  if (sense.key == kSenseIllegalRequest && sense.asc == kAscParameterListLength &&
-      sense.ascq == 0) {
+  if (closing.status != aspi::SS_COMP && sense.key == kSenseIllegalRequest &&
+      sense.asc == kAscParameterListLength && sense.ascq == 0) {
     drive.TestUnitReady();
     const auto retryBlock = static_cast<uint8_t>(header.BlockCount() + kClosingRetryBlockBase);
     closing.status = drive.WriteFirmwareBlock(nullptr, kModeClosingRetry, retryBlock, 0, checksum);
@@ -130,9 +130,12 @@ bool CAtapi::FlashFirmware() {
   os_.FreeBuffer(buffer);
   if (!flashed) return false;
 
+  // ASPI leaves the sense of the last failed command in the request block, so
+  // a closing command that completed is not judged by an older command's sense.
   const Closing closing = SendClosingCommand(*this);
   const SenseTriple sense = LastSense();
-  if (sense.key != kSenseNoSense && sense.key != kSenseNotReady) {
+  if (closing.status != aspi::SS_COMP && sense.key != kSenseNoSense &&
+      sense.key != kSenseNotReady) {
     TraceFormatted(*this, "Status:%x;SenseCode:%x : %x : %x;", closing.status, sense.key, sense.asc,
                    sense.ascq);
     EngineTrace(kHardwareError);
