@@ -162,6 +162,11 @@ run() {
   start_xvfb
   say "Wine: $CASE with the $ARCH build on display $DISPLAY"
   run_case
+  # A scenario the DLL could not read leaves it without devices; say so
+  # even when the case's own checks did not notice.
+  if [[ -f $ASPI_LOG ]] && grep -q 'scenario error' "$ASPI_LOG"; then
+    fail "$(grep -m1 'scenario error' "$ASPI_LOG" | cut -d' ' -f2-)"
+  fi
 }
 
 case $MODE in
