@@ -1,5 +1,7 @@
 # Every Windows build targets Windows 95/NT 4.0 headers and links the C and
 # C++ runtimes in, so that the shipped folder needs no runtime DLLs.
+enable_language(RC)  # dialog templates, texts, bitmaps and icons of the programs
+
 add_compile_definitions(_WIN32_WINNT=0x0400 WINVER=0x0400 NOMINMAX)
 add_link_options(-static -static-libgcc -static-libstdc++)
 
@@ -8,8 +10,8 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 # their headers: the Windows 9x loader refuses anything newer. Release builds
 # ship without symbols.
 function(kit_windows_program target)
-  set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
-  target_link_options(${target} PRIVATE -mwindows $<$<CONFIG:Release,MinSizeRel>:-s>)
+  set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)  # links with -mwindows
+  target_link_options(${target} PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     target_link_options(${target} PRIVATE -Wl,--subsystem,windows:4.0
                         -Wl,--major-os-version,4 -Wl,--minor-os-version,0)
