@@ -96,4 +96,19 @@ TEST(ImageTool, BuildsWhatItIsAskedFor) {
   EXPECT_NE(RunTool("frobnicate"), 0);
 }
 
+// The image the build ships beside the programs is one the simulated drive
+// takes on either transport.
+TEST(ImageTool, TheBuildsDemoImageUpdatesTheSimulatedDrive) {
+  std::ifstream in(DEMO_IMAGE_PATH, std::ios::binary);
+  ASSERT_TRUE(in) << DEMO_IMAGE_PATH;
+  const Bytes demo((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  for (auto link : {enginetest::Link::kAspi, enginetest::Link::kPassThrough}) {
+    enginetest::UpdateRig rig(link, demo);
+    CAtapi& atapi = rig.Start();
+    EXPECT_TRUE(atapi.RunUpdate()) << enginetest::LinkName(link);
+    EXPECT_EQ(atapi.Image().BlockCount(), 4);
+    EXPECT_EQ(rig.drive->ReadBackSum(4), atapi.Image().Checksum());
+  }
+}
+
 }  // namespace
