@@ -155,6 +155,8 @@ class ScsiDevice {
   void ClearFaults() { faults_.clear(); }
   const std::vector<Fault>& Faults() const { return faults_; }
 
+  // Every command costs this much virtual time. Keep it above zero where the
+  // caller polls without sleeping: only the commands move the clock there.
   void SetLatencyUs(uint64_t latency) { latencyUs_ = latency; }
   uint64_t LatencyUs() const { return latencyUs_; }
 
