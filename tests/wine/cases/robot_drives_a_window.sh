@@ -28,6 +28,7 @@ run_case() {
   must_robot key "Robot Target" esc
   must_robot wait-exit robot-target.exe 10000
   wait_program 10 || fail "robot-target.exe did not end"
+  restart_requested && fail "a program that quit was taken for a restart of Windows"
 
   expect_equal "events" "$(events)" $'started\nselected beta\nanswer no\nenter\nesc\nended'
 }

@@ -1,6 +1,7 @@
 // A small window for the robot's own test: a drop-down list, a button that
-// opens a message box, a disabled button, and Enter/Esc handling. Every event
-// it sees is appended to target-events.txt in the current folder.
+// opens a message box, a disabled button, Enter/Esc handling, and a button
+// that restarts Windows the way the kit's programs do. Every event it sees
+// is appended to target-events.txt in the current folder.
 #include <windows.h>
 
 #include <cstdio>
@@ -11,6 +12,7 @@ namespace {
 constexpr int kListId = 101;
 constexpr int kShowId = 102;
 constexpr int kDisabledId = 103;
+constexpr int kRestartId = 104;
 
 void Record(const char* event, const char* detail = "") {
   if (FILE* file = std::fopen("target-events.txt", "a")) {
@@ -28,6 +30,20 @@ std::string SelectedLine(HWND window) {
   return text;
 }
 
+void RestartWindows() {
+  HANDLE token = nullptr;
+  if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
+    AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+    CloseHandle(token);
+  }
+  Record("restarting");
+  Record("restart", ExitWindowsEx(EWX_REBOOT | EWX_FORCE, 0) ? "accepted" : "refused");
+}
+
 void OnCommand(HWND window, int id, int code) {
   if (id == kListId && code == CBN_SELCHANGE) {
     Record("selected", SelectedLine(window).c_str());
@@ -35,6 +51,8 @@ void OnCommand(HWND window, int id, int code) {
     std::string text = "Picked " + SelectedLine(window);
     int answer = MessageBoxA(window, text.c_str(), "Target Box", MB_YESNO | MB_ICONQUESTION);
     Record("answer", answer == IDYES ? "yes" : answer == IDNO ? "no" : "other");
+  } else if (id == kRestartId) {
+    RestartWindows();
   } else if (id == IDOK) {
     Record("enter");
   } else if (id == IDCANCEL) {
@@ -83,6 +101,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   HWND show = AddControl(window, "BUTTON", "Show", BS_PUSHBUTTON, 50, 28, kShowId);
   HWND off = AddControl(window, "BUTTON", "Off", BS_PUSHBUTTON, 90, 28, kDisabledId);
   EnableWindow(off, FALSE);
+  AddControl(window, "BUTTON", "Restart", BS_PUSHBUTTON, 130, 28, kRestartId);
   ShowWindow(window, SW_SHOW);
   SetFocus(show);
   Record("started");

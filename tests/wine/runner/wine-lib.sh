@@ -235,7 +235,9 @@ put_program() {
 # Starts a program of the working folder in the background.
 start_program() {
   say "start $1 (${ARCH} build)"
-  (cd "$WORK_FOLDER" && exec "$WINE" "$@") >>"$RUN_DIR/program.log" 2>&1 &
+  # Wine's process trace records a restart of Windows (restart_requested).
+  (cd "$WORK_FOLDER" && WINEDEBUG=-all,trace+process exec "$WINE" "$@") \
+    >>"$RUN_DIR/program.log" 2>&1 &
   PROGRAM_PIDS+=($!)
 }
 
@@ -309,4 +311,26 @@ add_cdrom_letter() {
   "$WINE" reg add 'HKLM\Software\Wine\Drives' /v "$letter:" /d cdrom /f >/dev/null 2>&1 ||
     fail "could not make $letter: a CD-ROM drive"
   stop_wineserver
+}
+
+# Whether a program asked Wine to restart Windows: ExitWindowsEx with
+# EWX_REBOOT runs wineboot with --kill (EWX_FORCE) or --end-session, and
+# without --shutdown. Wine's process trace in program.log shows it.
+restart_requested() {
+  grep -E 'CreateProcessInternalW .*wineboot\.exe --(kill|end-session)' "$RUN_DIR/program.log" \
+    2>/dev/null | grep -qv -- '--shutdown'
+}
+
+# A restart ends every process of the prefix, the robot included, so it is
+# seen from here: the restart asked for and the last started program gone.
+wait_for_restart() {
+  local seconds=${1:-30}
+  local deadline=$((SECONDS + seconds))
+  while ((SECONDS < deadline)); do
+    if restart_requested && ! kill -0 "${PROGRAM_PIDS[-1]}" 2>/dev/null; then
+      return 0
+    fi
+    sleep 0.2
+  done
+  fail "no restart of Windows seen within $seconds s"
 }
