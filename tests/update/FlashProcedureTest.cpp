@@ -121,6 +121,51 @@ TEST_P(FlashTiming, NoDiscEndsPollingAsReady) {
   EXPECT_LT(commands[firstRead].timeUs - commands[closing].timeUs, 95 * kSecond);
 }
 
+// Some Windows 9x machines have no high-resolution counter (frequency 0);
+// the wait after the closing command falls back to the tick count.
+TEST(FlashTimingWithoutCounter, AspiClosingWaitStillLastsMoreThanSixtySeconds) {
+  UpdateRig rig(Link::kAspi);
+  rig.pc.Clock().SetPerformanceFrequency(0);
+  ASSERT_TRUE(rig.Start().RunUpdate());
+  const auto commands = rig.Commands();
+  const long closing = IndexOf(commands, CommandKind::kClosing);
+  ASSERT_GE(closing, 0);
+  const uint64_t gap = commands[closing + 1].timeUs - commands[closing].timeUs;
+  EXPECT_GE(gap, 61 * kSecond);
+  EXPECT_LT(gap, 62 * kSecond);
+}
+
+TEST(FlashFirmwareResources, NoMemoryOrNoImageSendsNothingAndReleasesEverything) {
+  UpdateRig rig(Link::kPassThrough);
+  CAtapi& atapi = rig.Start();
+  ASSERT_TRUE(atapi.CheckImageFile(kImageFileName));
+
+  rig.pc.FailAllocation(rig.pc.AllocationCalls() + 1);
+  EXPECT_FALSE(atapi.FlashFirmware());
+  EXPECT_EQ(rig.Traces().back(), "Err:Memory allocation");
+
+  rig.pc.RemoveFile(kImageFileName);
+  EXPECT_FALSE(atapi.FlashFirmware());
+
+  EXPECT_TRUE(rig.Commands().empty());
+  EXPECT_TRUE(rig.ReleasedEverything());
+}
+
+// An image that lost bytes after it was checked stops at the short block.
+TEST(FlashFirmwareResources, ABlockThatNoLongerReadsWholeStopsTheFlash) {
+  UpdateRig rig(Link::kAspi);
+  CAtapi& atapi = rig.Start();
+  ASSERT_TRUE(atapi.CheckImageFile(kImageFileName));
+  image::Bytes truncated = Build(DemoSpec());
+  truncated.resize(truncated.size() - 10);
+  rig.pc.AddFile(kImageFileName, truncated);
+
+  EXPECT_FALSE(atapi.FlashFirmware());
+  EXPECT_EQ(rig.pc.Log().CountOfKind(CommandKind::kWriteBlock), 3u);
+  EXPECT_EQ(rig.pc.Log().CountOfKind(CommandKind::kClosing), 0u);
+  EXPECT_TRUE(rig.ReleasedEverything());
+}
+
 INSTANTIATE_TEST_SUITE_P(BothTransports, FlashTiming,
                          ::testing::Values(Link::kAspi, Link::kPassThrough), NameOf);
 
