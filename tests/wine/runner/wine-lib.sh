@@ -88,14 +88,15 @@ start_xvfb() {
     >"$RUN_DIR/xvfb.log" 2>&1 &
   XVFB_PID=$!
   echo "$XVFB_PID" >"$RUN_DIR/xvfb.pid"
-  local tries
-  for tries in $(seq 100); do
+  local deadline=$((SECONDS + 10))
+  while ((SECONDS < deadline)); do
     [[ -s $display_file ]] && break
     kill -0 "$XVFB_PID" 2>/dev/null || fail "Xvfb did not start (see $RUN_DIR/xvfb.log)"
     sleep 0.1
   done
   [[ -s $display_file ]] || fail "Xvfb gave no display"
-  export DISPLAY=":$(tr -dc 0-9 <"$display_file")"
+  DISPLAY=":$(tr -dc 0-9 <"$display_file")"
+  export DISPLAY
 }
 
 # A run killed outright (CTest's time-out) could not clean up; the next run
@@ -232,6 +233,14 @@ put_program() {
   cp "$path" "$WORK_FOLDER/"
 }
 
+# Copies an image file into the working folder as K818R_10.BIN: the demo
+# image of the Windows build unless a path is given.
+put_image() {
+  local image=${1:-$WIN_BUILD/K818R_10.BIN}
+  [[ -f $image ]] || fail "no image file $image"
+  cp "$image" "$WORK_FOLDER/K818R_10.BIN"
+}
+
 # Starts a program of the working folder in the background.
 start_program() {
   say "start $1 (${ARCH} build)"
@@ -267,8 +276,9 @@ expect_equal() {
 
 # Waits until the ASPI log has COUNT lines matching REGEX.
 wait_for_log() {
-  local regex=$1 count=${2:-1} seconds=${3:-30} tenth
-  for tenth in $(seq $((seconds * 10))); do
+  local regex=$1 count=${2:-1} seconds=${3:-30}
+  local deadline=$((SECONDS + seconds))
+  while ((SECONDS < deadline)); do
     (($(log_count "$regex") >= count)) && return 0
     sleep 0.1
   done
