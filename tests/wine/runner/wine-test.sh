@@ -58,6 +58,9 @@ check_tools() {
 }
 
 # Compiles and runs the i686 probe in the template prefix.
+# Compiles the i686 probe and runs it in the template prefix, through the
+# 64-bit loader (which hands 32-bit programs to the 32-bit one) and then
+# through the 32-bit loader itself. Sets PROGRAM_LOADER to the one that ran it.
 wine_runs_i686() {
   local probe_dir=$WORK_DIR/probe
   rm -rf "$probe_dir"
@@ -66,12 +69,21 @@ wine_runs_i686() {
   compiler=$(command -v i686-w64-mingw32-gcc-win32 || command -v i686-w64-mingw32-gcc || true)
   [[ -n $compiler ]] || { say "Wine: no i686 compiler for the probe"; return 1; }
   "$compiler" -O1 -o "$probe_dir/probe32.exe" "$SOURCE_DIR/tests/wine/runner/probe32.c" || return 1
-  (
-    wine_env "$TEMPLATE"
-    cd "$probe_dir" && "$WINE" ./probe32.exe >"$probe_dir/wine.log" 2>&1
-    stop_wineserver
-  )
-  [[ -f $probe_dir/probe-ran.txt ]]
+  local loader
+  for loader in "$WINE" /usr/lib/wine/wine "$(command -v wine || true)"; do
+    [[ -n $loader && -x $loader ]] || continue
+    (
+      wine_env "$TEMPLATE"
+      export WINELOADER=$loader
+      cd "$probe_dir" && "$loader" ./probe32.exe >>"$probe_dir/wine.log" 2>&1
+      stop_wineserver
+    )
+    if [[ -f $probe_dir/probe-ran.txt ]]; then
+      PROGRAM_LOADER=$loader
+      return 0
+    fi
+  done
+  return 1
 }
 
 build_windows() {
@@ -92,6 +104,7 @@ setup() {
   flock 9
   prepare_template "$TEMPLATE"
   local arch=win64
+  PROGRAM_LOADER=$WINE
   if wine_runs_i686; then
     arch=win32
     say "Wine: 32-bit programs run here; testing the shipped win32 build"
@@ -100,13 +113,13 @@ setup() {
   fi
   local build=${WINDOWS_BUILD_ROOT:-$WORK_DIR}/$arch
   build_windows "$arch" "$build"
-  printf '%s\n%s\n' "$arch" "$build" >"$WORK_DIR/windows-build"
+  printf '%s\n%s\n%s\n' "$arch" "$build" "$PROGRAM_LOADER" >"$WORK_DIR/windows-build"
   local needed
   for needed in robot.exe robot-target.exe; do
     [[ -n $(find "$build" -name "$needed" -not -path '*/CMakeFiles/*') ]] ||
       fail "$needed was not built in $build"
   done
-  say "Wine: ready ($arch build in $build)"
+  say "Wine: ready ($arch build in $build, programs through $PROGRAM_LOADER)"
 }
 
 finish_run() {
@@ -138,6 +151,9 @@ run() {
     fail "the Wine setup has not run (wine-test.sh setup)"
   ARCH=$(sed -n 1p "$WORK_DIR/windows-build")
   WIN_BUILD=$(sed -n 2p "$WORK_DIR/windows-build")
+  # The loader that ran the probe runs the programs and the robot.
+  WINE=$(sed -n 3p "$WORK_DIR/windows-build")
+  [[ -x $WINE ]] || fail "the Wine setup is out of date (wine-test.sh setup)"
   ROBOT=$(find "$WIN_BUILD" -name robot.exe -not -path '*/CMakeFiles/*' | head -n 1)
   ASPI_DLL=$(find "$WIN_BUILD" -name wnaspi32.dll -not -path '*/CMakeFiles/*' | head -n 1)
 
