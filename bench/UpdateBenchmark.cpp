@@ -16,13 +16,13 @@ namespace {
 enum Link { kAspi = 0, kPassThrough = 1 };
 
 image::Bytes FourBlockImage() {
-  image::ImageSpec spec;
+  image::ImagePlan plan;
   for (uint32_t block = 0; block < 4; ++block) {
-    spec.blocks.push_back(image::PatternBlock(0xC000, block + 1));
+    plan.blocks.push_back(image::PatternBlock(0xC000, block + 1));
   }
-  spec.scrambled = true;
+  plan.scrambled = true;
   std::string error;
-  return image::BuildImage(spec, &error);
+  return image::BuildImage(plan, &error);
 }
 
 struct Bench {

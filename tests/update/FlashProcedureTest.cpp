@@ -9,7 +9,7 @@
 namespace {
 
 using enginetest::Build;
-using enginetest::DemoSpec;
+using enginetest::DemoPlan;
 using enginetest::Link;
 using enginetest::LinkName;
 using enginetest::UpdateRig;
@@ -156,7 +156,7 @@ TEST(FlashFirmwareResources, ABlockThatNoLongerReadsWholeStopsTheFlash) {
   UpdateRig rig(Link::kAspi);
   CAtapi& atapi = rig.Start();
   ASSERT_TRUE(atapi.CheckImageFile(kImageFileName));
-  image::Bytes truncated = Build(DemoSpec());
+  image::Bytes truncated = Build(DemoPlan());
   truncated.resize(truncated.size() - 10);
   rig.pc.AddFile(kImageFileName, truncated);
 
@@ -181,11 +181,10 @@ struct ClosingCase {
 class ClosingRetries : public ::testing::TestWithParam<ClosingCase> {};
 
 // The drive asks twice for the parameter list: the third send carries the
-// 0xF0-based number, each retry after a TEST UNIT READY where the
-// transport wants one.
+// 0xF0-based number and follows a TEST UNIT READY.
 TEST_P(ClosingRetries, BlockNumbersAndModesOfEachSend) {
   const ClosingCase& c = GetParam();
-  UpdateRig rig(c.link, Build(DemoSpec(c.blocks)));
+  UpdateRig rig(c.link, Build(DemoPlan(c.blocks)));
   rig.drive->AddFault(sim::Fault::Sense(CommandKind::kClosing, 1, 0x05, 0x1A, 0x00).Times(2));
   CAtapi& atapi = rig.Start();
   EXPECT_TRUE(atapi.RunUpdate());
@@ -243,10 +242,10 @@ TEST(ClosingCommand, ARetryThatCompletedIsNotJudgedByTheFirstSendsSense) {
 }
 
 TEST(ClosingCommand, SelectorSendsTheAlternateChecksumWhileVerificationUsesTheImageChecksum) {
-  auto spec = DemoSpec();
-  spec.checksumSelector = 0x10;
-  spec.alternateChecksum = 0x1234;
-  UpdateRig rig(Link::kPassThrough, Build(spec));
+  auto plan = DemoPlan();
+  plan.checksumSelector = 0x10;
+  plan.alternateChecksum = 0x1234;
+  UpdateRig rig(Link::kPassThrough, Build(plan));
   CAtapi& atapi = rig.Start();
   EXPECT_TRUE(atapi.RunUpdate());
   ASSERT_EQ(rig.drive->Closings().size(), 1u);
@@ -265,7 +264,7 @@ struct ReadBackCase {
 class ReadBack : public ::testing::TestWithParam<ReadBackCase> {};
 
 TEST_P(ReadBack, PagesPerBankWithBanksOneAndTwoShort) {
-  UpdateRig rig(Link::kPassThrough, Build(DemoSpec(GetParam().blocks)));
+  UpdateRig rig(Link::kPassThrough, Build(DemoPlan(GetParam().blocks)));
   EXPECT_TRUE(rig.Start().RunUpdate());
   const auto reads = OfKind(rig.Commands(), CommandKind::kReadFlashPage);
   EXPECT_EQ(reads.size(), GetParam().pages);
@@ -309,10 +308,10 @@ TEST(VerifyFlash, AnyMemoryThatSumsToTheChecksumVerifies) {
 // With a checksum of 0, a read-back that never happened would sum to the
 // same 0; it must not pass.
 TEST(VerifyFlash, AFailedReadNeverMatchesEvenAChecksumOfZero) {
-  image::ImageSpec spec;
-  spec.blocks.push_back(image::Bytes(256, 0));
-  spec.scrambled = false;
-  UpdateRig rig(Link::kAspi, Build(spec));
+  image::ImagePlan plan;
+  plan.blocks.push_back(image::Bytes(256, 0));
+  plan.scrambled = false;
+  UpdateRig rig(Link::kAspi, Build(plan));
   rig.drive->AddFault(sim::Fault::Sense(CommandKind::kReadFlashPage, 1, 0x03, 0x11, 0x00));
   CAtapi& atapi = rig.Start();
   EXPECT_FALSE(atapi.RunUpdate());
@@ -355,17 +354,17 @@ INSTANTIATE_TEST_SUITE_P(Codes, TypeCode,
                          [](const auto& p) { return "Case" + std::to_string(p.index); });
 
 TEST(RunUpdateRejectsImage, BeforeAnyFirmwareCommand) {
-  auto noBlocks = DemoSpec(0);
+  auto noBlocks = DemoPlan(0);
   noBlocks.checksum = 0;
-  auto nineBlocks = DemoSpec(8);
+  auto nineBlocks = DemoPlan(8);
   nineBlocks.blockCount = 9;
-  auto drivesModel = DemoSpec();
+  auto drivesModel = DemoPlan();
   drivesModel.tag = "QUAV OD-K818R";
-  auto wrongSum = DemoSpec();
+  auto wrongSum = DemoPlan();
   wrongSum.checksum = 1;
-  for (const auto& spec : {noBlocks, nineBlocks, drivesModel, wrongSum}) {
+  for (const auto& plan : {noBlocks, nineBlocks, drivesModel, wrongSum}) {
     for (Link link : {Link::kAspi, Link::kPassThrough}) {
-      UpdateRig rig(link, Build(spec));
+      UpdateRig rig(link, Build(plan));
       CAtapi& atapi = rig.Start();
       EXPECT_FALSE(atapi.RunUpdate());
       EXPECT_EQ(atapi.UpdateResult(), RESULT_IMAGE_REJECTED);

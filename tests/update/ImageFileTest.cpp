@@ -14,7 +14,7 @@
 namespace {
 
 using enginetest::Build;
-using enginetest::DemoSpec;
+using enginetest::DemoPlan;
 using image::Bytes;
 
 void PutWord(Bytes& bytes, size_t offset, uint16_t value) {
@@ -30,33 +30,33 @@ struct ImageCase {
 };
 
 const ImageCase kImageCases[] = {
-    {"GoodScrambled", [] { return Build(DemoSpec(4, true)); }, true, nullptr},
-    {"GoodPlain", [] { return Build(DemoSpec(4, false)); }, true, nullptr},
-    {"GoodEightBlocks", [] { return Build(DemoSpec(8, true)); }, true, nullptr},
+    {"GoodScrambled", [] { return Build(DemoPlan(4, true)); }, true, nullptr},
+    {"GoodPlain", [] { return Build(DemoPlan(4, false)); }, true, nullptr},
+    {"GoodEightBlocks", [] { return Build(DemoPlan(8, true)); }, true, nullptr},
     {"DrivesOwnModelText",
      [] {
-       auto spec = DemoSpec();
-       spec.tag = "QUAV OD-K818R";
-       return Build(spec);
+       auto plan = DemoPlan();
+       plan.tag = "QUAV OD-K818R";
+       return Build(plan);
      },
      false, nullptr},
     {"TwoSpacesAfterMaker",
      [] {
-       auto spec = DemoSpec();
-       spec.tag = "QUAV  OD-K818S";
-       return Build(spec);
+       auto plan = DemoPlan();
+       plan.tag = "QUAV  OD-K818S";
+       return Build(plan);
      },
      false, nullptr},
     {"TagFollowedByAnything",
      [] {
-       auto spec = DemoSpec();
-       spec.tag = "QUAV OD-K818S\xff\x01whatever!";
-       return Build(spec);
+       auto plan = DemoPlan();
+       plan.tag = "QUAV OD-K818S\xff\x01whatever!";
+       return Build(plan);
      },
      true, nullptr},
     {"ShortHeader",
      [] {
-       Bytes bytes = Build(DemoSpec());
+       Bytes bytes = Build(DemoPlan());
        bytes.resize(40);
        return bytes;
      },
@@ -64,58 +64,58 @@ const ImageCase kImageCases[] = {
     {"EmptyFile", [] { return Bytes(); }, false, nullptr},
     {"LastBlockShortByOne",
      [] {
-       Bytes bytes = Build(DemoSpec());
+       Bytes bytes = Build(DemoPlan());
        bytes.pop_back();
        return bytes;
      },
      false, nullptr},
     {"BlockLengthZero",
      [] {
-       Bytes bytes = Build(DemoSpec());
+       Bytes bytes = Build(DemoPlan());
        PutWord(bytes, 36 + 2 * 2, 0);
        return bytes;
      },
      false, nullptr},
     {"CountZeroWithChecksumZero",
      [] {
-       image::ImageSpec spec;
-       spec.checksum = 0;
-       return Build(spec);
+       image::ImagePlan plan;
+       plan.checksum = 0;
+       return Build(plan);
      },
      false, "Err:Block count 0 is out of range"},
     {"CountNine",
      [] {
-       auto spec = DemoSpec(8);
-       spec.blockCount = 9;
-       return Build(spec);
+       auto plan = DemoPlan(8);
+       plan.blockCount = 9;
+       return Build(plan);
      },
      false, "Err:Block count 9 is out of range"},
     {"WrongSum",
      [] {
-       auto spec = DemoSpec();
-       spec.checksum = static_cast<uint16_t>(image::SumOfBlocks(spec.blocks) + 1);
-       return Build(spec);
+       auto plan = DemoPlan();
+       plan.checksum = static_cast<uint16_t>(image::SumOfBlocks(plan.blocks) + 1);
+       return Build(plan);
      },
      false, "Err:File check sum error!!"},
     // The checksum covers the bytes sent, so a plain image that claims to be
     // scrambled no longer adds up.
     {"PlainBlocksFlaggedScrambled",
      [] {
-       Bytes bytes = Build(DemoSpec(4, false));
+       Bytes bytes = Build(DemoPlan(4, false));
        bytes[25] = 1;
        return bytes;
      },
      false, "Err:File check sum error!!"},
     {"ScrambleFlagTwoMeansStoredAsSent",
      [] {
-       Bytes bytes = Build(DemoSpec(4, false));
+       Bytes bytes = Build(DemoPlan(4, false));
        bytes[25] = 2;
        return bytes;
      },
      true, nullptr},
     {"BytesAfterLastBlockIgnored",
      [] {
-       Bytes bytes = Build(DemoSpec());
+       Bytes bytes = Build(DemoPlan());
        bytes.insert(bytes.end(), 1000, 0xAB);
        return bytes;
      },
@@ -159,7 +159,7 @@ TEST(CheckImageFileFailures, MissingFileAndNoMemoryAreTracedAndCleanedUp) {
   const size_t tracesBefore = pc.Traces().size();
   EXPECT_FALSE(atapi.CheckImageFile(kImageFileName));
 
-  pc.AddFile(kImageFileName, Build(DemoSpec()));
+  pc.AddFile(kImageFileName, Build(DemoPlan()));
   pc.FailAllocation(pc.AllocationCalls() + 1);
   EXPECT_FALSE(atapi.CheckImageFile(kImageFileName));
 

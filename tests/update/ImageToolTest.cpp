@@ -14,7 +14,7 @@
 namespace {
 
 using enginetest::Build;
-using enginetest::DemoSpec;
+using enginetest::DemoPlan;
 using image::Bytes;
 
 std::string WriteTemp(const std::string& name, const Bytes& bytes) {
@@ -39,20 +39,20 @@ bool EngineAccepts(const Bytes& bytes) {
 }
 
 TEST(ImageTool, InspectAgreesWithTheEngine) {
-  auto wrongTag = DemoSpec();
+  auto wrongTag = DemoPlan();
   wrongTag.tag = "QUAV OD-K818R";
-  auto wrongSum = DemoSpec();
+  auto wrongSum = DemoPlan();
   wrongSum.checksum = 7;
-  auto nine = DemoSpec(8);
+  auto nine = DemoPlan(8);
   nine.blockCount = 9;
-  Bytes shortBlock = Build(DemoSpec());
+  Bytes shortBlock = Build(DemoPlan());
   shortBlock.resize(shortBlock.size() - 3);
-  Bytes lengthZero = Build(DemoSpec(2, false));
+  Bytes lengthZero = Build(DemoPlan(2, false));
   lengthZero[38] = lengthZero[39] = 0;
 
   const std::vector<std::pair<std::string, Bytes>> images = {
-      {"good-scrambled", Build(DemoSpec(4, true))},
-      {"good-plain", Build(DemoSpec(3, false))},
+      {"good-scrambled", Build(DemoPlan(4, true))},
+      {"good-plain", Build(DemoPlan(3, false))},
       {"wrong-tag", Build(wrongTag)},
       {"wrong-sum", Build(wrongSum)},
       {"count-9", Build(nine)},
@@ -80,12 +80,12 @@ TEST(ImageTool, BuildsWhatItIsAskedFor) {
             0);
   std::ifstream in(out, std::ios::binary);
   const Bytes built((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  auto spec = DemoSpec(0);
-  spec.blocks = {block, block};
-  spec.scrambled = true;
-  spec.checksumSelector = 0x10;
-  spec.alternateChecksum = 0xBEEF;
-  EXPECT_EQ(built, Build(spec));
+  auto plan = DemoPlan(0);
+  plan.blocks = {block, block};
+  plan.scrambled = true;
+  plan.checksumSelector = 0x10;
+  plan.alternateChecksum = 0xBEEF;
+  EXPECT_EQ(built, Build(plan));
   EXPECT_TRUE(EngineAccepts(built));
 
   // A scrambled block must start with 0x02, or it cannot be stored.

@@ -8,19 +8,19 @@ const char* LinkName(Link link) {
   return link == Link::kAspi ? "Aspi" : "PassThrough";
 }
 
-image::ImageSpec DemoSpec(int blockCount, bool scrambled) {
-  image::ImageSpec spec;
+image::ImagePlan DemoPlan(int blockCount, bool scrambled) {
+  image::ImagePlan plan;
   for (int block = 0; block < blockCount; ++block) {
-    spec.blocks.push_back(image::PatternBlock(static_cast<uint32_t>(700 + 333 * block),
+    plan.blocks.push_back(image::PatternBlock(static_cast<uint32_t>(700 + 333 * block),
                                               static_cast<uint32_t>(block + 7)));
   }
-  spec.scrambled = scrambled;
-  return spec;
+  plan.scrambled = scrambled;
+  return plan;
 }
 
-image::Bytes Build(const image::ImageSpec& spec) {
+image::Bytes Build(const image::ImagePlan& plan) {
   std::string error;
-  image::Bytes bytes = image::BuildImage(spec, &error);
+  image::Bytes bytes = image::BuildImage(plan, &error);
   EXPECT_FALSE(bytes.empty()) << error;
   return bytes;
 }

@@ -17,11 +17,11 @@ enum class Link { kAspi, kPassThrough };
 const char* LinkName(Link link);
 
 // Small plain-text blocks that fit their banks; blockCount 1 to 8.
-image::ImageSpec DemoSpec(int blockCount = 4, bool scrambled = true);
-image::Bytes Build(const image::ImageSpec& spec);
+image::ImagePlan DemoPlan(int blockCount = 4, bool scrambled = true);
+image::Bytes Build(const image::ImagePlan& plan);
 
 struct UpdateRig {
-  explicit UpdateRig(Link link, const image::Bytes& imageFile = Build(DemoSpec()));
+  explicit UpdateRig(Link link, const image::Bytes& imageFile = Build(DemoPlan()));
 
   // Builds the drive object (which scans); faults and config set before it
   // count from the start, positions from CommandsBefore().

@@ -46,38 +46,38 @@ uint16_t SumOfBlocks(const std::vector<Bytes>& blocks) {
   return static_cast<uint16_t>(sum);
 }
 
-Bytes BuildImage(const ImageSpec& spec, std::string* error) {
+Bytes BuildImage(const ImagePlan& plan, std::string* error) {
   auto fail = [error](const char* why) {
     if (error != nullptr) *error = why;
     return Bytes();
   };
-  if (spec.blocks.size() > kMaxImageBlocks) return fail("more than 8 blocks");
-  if (spec.tag.size() > kTagField) return fail("tag longer than 24 characters");
-  for (const auto& block : spec.blocks) {
+  if (plan.blocks.size() > kMaxImageBlocks) return fail("more than 8 blocks");
+  if (plan.tag.size() > kTagField) return fail("tag longer than 24 characters");
+  for (const auto& block : plan.blocks) {
     if (block.empty() || block.size() > 0xFFFF) return fail("a block is not 1 to 65535 bytes");
-    if (spec.scrambled && block[0] != kFirstPlainByte) {
+    if (plan.scrambled && block[0] != kFirstPlainByte) {
       return fail("a scrambled block must start with 0x02");
     }
   }
 
   uint8_t header[kImageHeaderSize] = {};
-  for (size_t i = 0; i < spec.tag.size() && i < kTagField; ++i) {
-    header[i] = static_cast<uint8_t>(spec.tag[i]);
+  for (size_t i = 0; i < plan.tag.size() && i < kTagField; ++i) {
+    header[i] = static_cast<uint8_t>(plan.tag[i]);
   }
-  header[24] = spec.checksumSelector;
-  header[25] = spec.scrambled ? kScrambledFlag : 0;
-  PutWord(header, 32, spec.checksum.value_or(SumOfBlocks(spec.blocks)));
-  PutWord(header, 34, spec.blockCount.value_or(static_cast<uint16_t>(spec.blocks.size())));
-  for (size_t i = 0; i < spec.blocks.size(); ++i) {
-    PutWord(header, 36 + 2 * i, static_cast<uint16_t>(spec.blocks[i].size()));
+  header[24] = plan.checksumSelector;
+  header[25] = plan.scrambled ? kScrambledFlag : 0;
+  PutWord(header, 32, plan.checksum.value_or(SumOfBlocks(plan.blocks)));
+  PutWord(header, 34, plan.blockCount.value_or(static_cast<uint16_t>(plan.blocks.size())));
+  for (size_t i = 0; i < plan.blocks.size(); ++i) {
+    PutWord(header, 36 + 2 * i, static_cast<uint16_t>(plan.blocks[i].size()));
   }
-  PutWord(header, 52, spec.alternateChecksum);
+  PutWord(header, 52, plan.alternateChecksum);
 
   Bytes image(header, header + kImageHeaderSize);
-  for (size_t i = 0; i < spec.blocks.size(); ++i) {
+  for (size_t i = 0; i < plan.blocks.size(); ++i) {
     const Bytes stored =
-        spec.scrambled ? Scramble(spec.blocks[i], static_cast<uint8_t>(spec.scrambleKey + 0x11 * i))
-                       : spec.blocks[i];
+        plan.scrambled ? Scramble(plan.blocks[i], static_cast<uint8_t>(plan.scrambleKey + 0x11 * i))
+                       : plan.blocks[i];
     image.insert(image.end(), stored.begin(), stored.end());
   }
   return image;

@@ -12,7 +12,7 @@ namespace image {
 
 using Bytes = std::vector<uint8_t>;
 
-struct ImageSpec {
+struct ImagePlan {
   std::vector<Bytes> blocks;   // as sent to the drive; at most 8, each 1 to 65535 bytes
   bool scrambled = false;      // scrambled blocks must start with 0x02
   uint8_t scrambleKey = 0x5A;  // first group key of block 0; later blocks vary it
@@ -23,8 +23,8 @@ struct ImageSpec {
   std::optional<uint16_t> blockCount;  // default: the number of blocks
 };
 
-// Empty when the spec cannot be built; why goes to *error.
-Bytes BuildImage(const ImageSpec& spec, std::string* error);
+// Empty when the plan cannot be built; why goes to *error.
+Bytes BuildImage(const ImagePlan& plan, std::string* error);
 
 // Stored form of a plain block; the inverse of CAtapi::Unscramble for blocks
 // that start with 0x02.

@@ -104,7 +104,7 @@ int Inspect(const char* fileName) {
 }
 
 int Build(int argc, char** argv) {
-  image::ImageSpec spec;
+  image::ImagePlan plan;
   std::string output;
   std::vector<const char*> blockFiles;
   for (int i = 0; i < argc; ++i) {
@@ -112,23 +112,23 @@ int Build(int argc, char** argv) {
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     unsigned long number = 0;
     if (option == "--scrambled") {
-      spec.scrambled = true;
+      plan.scrambled = true;
       continue;
     }
     if (option == "-o" && value != nullptr) {
       output = value;
     } else if (option == "--tag" && value != nullptr) {
-      spec.tag = value;
+      plan.tag = value;
     } else if (option == "--key" && ParseNumber(value, 0xFF, number)) {
-      spec.scrambleKey = static_cast<uint8_t>(number);
+      plan.scrambleKey = static_cast<uint8_t>(number);
     } else if (option == "--selector" && ParseNumber(value, 0xFF, number)) {
-      spec.checksumSelector = static_cast<uint8_t>(number);
+      plan.checksumSelector = static_cast<uint8_t>(number);
     } else if (option == "--alternate" && ParseNumber(value, 0xFFFF, number)) {
-      spec.alternateChecksum = static_cast<uint16_t>(number);
+      plan.alternateChecksum = static_cast<uint16_t>(number);
     } else if (option == "--checksum" && ParseNumber(value, 0xFFFF, number)) {
-      spec.checksum = static_cast<uint16_t>(number);
+      plan.checksum = static_cast<uint16_t>(number);
     } else if (option == "--count" && ParseNumber(value, 0xFFFF, number)) {
-      spec.blockCount = static_cast<uint16_t>(number);
+      plan.blockCount = static_cast<uint16_t>(number);
     } else if (option.rfind("-", 0) == 0) {
       std::fprintf(stderr, "k818r-image: bad option or value: %s\n", option.c_str());
       return kExitUsage;
@@ -148,10 +148,10 @@ int Build(int argc, char** argv) {
       std::fprintf(stderr, "k818r-image: cannot read %s\n", name);
       return kExitUsage;
     }
-    spec.blocks.push_back(std::move(block));
+    plan.blocks.push_back(std::move(block));
   }
   std::string error;
-  const image::Bytes bytes = image::BuildImage(spec, &error);
+  const image::Bytes bytes = image::BuildImage(plan, &error);
   if (bytes.empty()) {
     std::fprintf(stderr, "k818r-image: %s\n", error.c_str());
     return kExitUsage;
