@@ -87,7 +87,7 @@ start_xvfb() {
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" \
     >"$RUN_DIR/xvfb.log" 2>&1 &
   XVFB_PID=$!
-  echo "$XVFB_PID" >"$RUN_DIR/xvfb.pid"
+  echo "$XVFB_PID $(start_time "$XVFB_PID")" >"$RUN_DIR/xvfb.pid"
   local deadline=$((SECONDS + 10))
   while ((SECONDS < deadline)); do
     [[ -s $display_file ]] && break
@@ -99,6 +99,14 @@ start_xvfb() {
   export DISPLAY
 }
 
+# When a process started, in clock ticks since boot (empty when it is gone).
+start_time() {
+  local stat
+  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 0
+  stat=${stat##*) }
+  cut -d' ' -f20 <<<"$stat"
+}
+
 # A run killed outright (CTest's time-out) could not clean up; the next run
 # of the same case ends what it left: its Xvfb, by PID, and its prefix's
 # processes through that prefix's own wineserver.
@@ -106,8 +114,10 @@ end_leftovers() {
   local old=$1 pid
   [[ -d $old ]] || return 0
   if [[ -f $old/xvfb.pid ]]; then
-    pid=$(cat "$old/xvfb.pid")
-    if [[ $pid =~ ^[0-9]+$ ]] && grep -q Xvfb "/proc/$pid/cmdline" 2>/dev/null; then
+    local started
+    read -r pid started <"$old/xvfb.pid"
+    # The same PID and start time: that Xvfb, not a later process reusing the PID.
+    if [[ $pid =~ ^[0-9]+$ && -n $started && $(start_time "$pid") == "$started" ]]; then
       kill "$pid" 2>/dev/null || true
     fi
   fi
