@@ -3,7 +3,7 @@
 # wine-test.sh; every function reports through `say` and fails through `fail`.
 
 # Bump when the prepared prefix changes, so that cached ones are rebuilt.
-readonly PREFIX_LAYOUT=3
+readonly PREFIX_LAYOUT=4
 
 say() { printf '%s\n' "$*"; }
 fail() {
@@ -36,7 +36,9 @@ wine_env() {
   export WINESERVER
   export WINEDEBUG=${WINEDEBUG:--all}
   export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-  export LANG=${LANG_OVERRIDE:-C.UTF-8}
+  # UTF-8, so that titles and texts cross between Linux and Wine intact.
+  export LANG=C.UTF-8
+  unset LC_ALL
 }
 
 stop_wineserver() {
@@ -62,11 +64,11 @@ prepare_template() {
     "$WINE" wineboot -i >/dev/null 2>&1
     # No window manager on Xvfb: let Wine draw the frames itself.
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    # Japanese boxes show empty squares without these.
     local face
-    for face in "MS UI Gothic" "MS Gothic" "ＭＳ ゴシック" "ＭＳ Ｐゴシック" "MS PGothic"; do
-      local target=IPAGothic
-      [[ $face == *P* ]] && target=IPAPGothic
-      "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "$target" /f \
+    for face in "MS UI Gothic=IPAGothic" "MS Gothic=IPAGothic" "ＭＳ ゴシック=IPAGothic" \
+      "MS PGothic=IPAPGothic" "ＭＳ Ｐゴシック=IPAPGothic"; do
+      "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${face%=*}" /d "${face#*=}" /f \
         >/dev/null 2>&1
     done
     stop_wineserver
