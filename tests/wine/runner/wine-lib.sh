@@ -229,12 +229,14 @@ install_test_aspi() {
   ASPI_LOG=$WORK_FOLDER/aspi.log
 }
 
+# A system without the library: Wine's own goes too, and the override keeps
+# Wine from answering with its built-in one.
 remove_aspi() {
   rm -f "$(system_folder)/wnaspi32.dll"
   export WINEDLLOVERRIDES="wnaspi32=n;mscoree,mshtml="
 }
 
-# Writes the scenario the test DLL reads from standard input.
+# Writes the test DLL's scenario file from standard input.
 scenario() { cat >"$WORK_FOLDER/scenario.txt"; }
 
 # Copies a program of the Windows build into the working folder.
@@ -256,8 +258,10 @@ put_image() {
 # Starts a program of the working folder in the background.
 start_program() {
   say "start $1 (${ARCH} build)"
-  # Wine's process trace records a restart of Windows (restart_requested).
-  (cd "$WORK_FOLDER" && WINEDEBUG=-all,trace+process exec "$WINE" "$@") \
+  # Wine's process trace records a restart of Windows (restart_requested);
+  # KIT_WINE_PROGRAM_DEBUG adds channels of one's own (e.g. +relay).
+  local channels=-all,trace+process${KIT_WINE_PROGRAM_DEBUG:+,$KIT_WINE_PROGRAM_DEBUG}
+  (cd "$WORK_FOLDER" && WINEDEBUG=$channels exec "$WINE" "$@") \
     >>"$RUN_DIR/program.log" 2>&1 &
   PROGRAM_PIDS+=($!)
 }

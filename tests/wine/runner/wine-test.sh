@@ -11,7 +11,8 @@
 #
 # Environment: KIT_WINE_DISPLAY=:0 shows a run on that display instead of
 # a private Xvfb; KIT_WINE_KEEP_PREFIX=1 keeps the run's prefix;
-# KIT_WINE_CASE_LIMIT bounds a case in seconds (default 240).
+# KIT_WINE_CASE_LIMIT bounds a case in seconds (default 240);
+# KIT_WINE_PROGRAM_DEBUG adds Wine debug channels to the programs' log.
 #
 # Exit code 77: Wine, Xvfb or ImageMagick is missing (CTest skips the test).
 set -u
