@@ -6,49 +6,71 @@
 #   3. the Win32 backend of the OS seam against Wine's Windows API;
 #   4. the import check of the shipped 32-bit programs and its self-test;
 #   5. a short fuzz run of the image check.
+# A failing group does not stop the others; the exit code says whether all
+# of them passed.
 #
 # Usage: tools/run-tests.sh
 #   KIT_BUILD_ROOT  folder for the build trees (default: build/ of the checkout)
 #   KIT_FUZZ_SECONDS  length of the fuzz run (default 30; 0 leaves it out)
-set -euo pipefail
+set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build_root=${KIT_BUILD_ROOT:-$root/build}
 fuzz_seconds=${KIT_FUZZ_SECONDS:-30}
 cd "$root"
 
-step() { printf '\n== %s\n' "$*"; }
-
-configure_and_build() {
-  local preset=$1 dir=$build_root/$1
-  [[ -f $dir/CMakeCache.txt ]] || cmake --preset "$preset" -B "$dir"
-  cmake --build "$dir" -j 2
+configure() {
+  local preset=$1
+  [[ -f $build_root/$preset/CMakeCache.txt ]] || cmake --preset "$preset" -B "$build_root/$preset"
 }
 
-step "host build"
-configure_and_build host
+host_tests() {
+  configure host &&
+    cmake --build "$build_root/host" -j 2 &&
+    ctest --test-dir "$build_root/host" --output-on-failure -j 2 -LE wine
+}
 
-step "host tests"
-ctest --test-dir "$build_root/host" --output-on-failure -j 2 -LE wine
+wine_tests() {
+  ctest --test-dir "$build_root/host" --output-on-failure -L wine
+}
 
-step "Wine tests"
-ctest --test-dir "$build_root/host" --output-on-failure -L wine
+backend_tests() {
+  configure win64 &&
+    cmake --build "$build_root/win64" -j 2 --target win32_platform_test &&
+    ctest --test-dir "$build_root/win64" --output-on-failure --no-tests=ignore -L backend
+}
 
-step "Win32 backend under Wine"
-dir=$build_root/win64
-[[ -f $dir/CMakeCache.txt ]] || cmake --preset win64 -B "$dir"
-cmake --build "$dir" -j 2 --target win32_platform_test
-ctest --test-dir "$dir" --output-on-failure --no-tests=ignore -L backend
+import_checks() {
+  configure win32 &&
+    cmake --build "$build_root/win32" -j 2 --target FlashK818R UpdaterK818R &&
+    tools/check-imports.sh "$build_root/win32/app/FlashK818R.exe" \
+      "$build_root/win32/launcher/UpdaterK818R.exe" &&
+    tests/imports/run.sh
+}
 
-step "imports of the shipped programs"
-configure_and_build win32
-tools/check-imports.sh "$build_root/win32/app/FlashK818R.exe" \
-  "$build_root/win32/launcher/UpdaterK818R.exe"
-tests/imports/run.sh
-
-if ((fuzz_seconds > 0)); then
-  step "fuzzing the image check for $fuzz_seconds s"
+fuzzing() {
   FUZZ_BUILD_DIR=$build_root/fuzz tests/fuzz/run.sh "$fuzz_seconds"
+}
+
+failed=()
+group() {
+  local name=$1
+  shift
+  printf '\n== %s\n' "$name"
+  "$@" || failed+=("$name")
+}
+
+group "host tests" host_tests
+group "Wine tests" wine_tests
+group "Win32 backend under Wine" backend_tests
+group "imports of the shipped programs" import_checks
+if ((fuzz_seconds > 0)); then
+  group "fuzzing the image check for $fuzz_seconds s" fuzzing
 fi
 
-step "all tests passed"
+echo
+if ((${#failed[@]} > 0)); then
+  printf 'FAILED: %s\n' "${failed[@]}"
+  exit 1
+fi
+echo "All tests passed."
