@@ -12,12 +12,13 @@ objdump=x86_64-w64-mingw32-objdump  # reads 32-bit and 64-bit files alike
 
 allowed_dlls=" kernel32 user32 gdi32 advapi32 comctl32 comdlg32 shell32 ole32 oleaut32
   winmm version msvcrt "
-# Exported only by the NT family or by later versions than Windows 98.
+# Exported only by the NT family or by later versions than Windows 98
+# (kernel32), or only by later versions of msvcrt.dll than Windows 98 has.
 missing_on_98=" AddVectoredExceptionHandler RemoveVectoredExceptionHandler GetTickCount64
   TryEnterCriticalSection EncodePointer DecodePointer GetModuleHandleExA GetModuleHandleExW
   SetThreadStackGuarantee InitOnceExecuteOnce InitializeSRWLock AcquireSRWLockExclusive
   InitializeConditionVariable FlsAlloc GetFileSizeEx SetFilePointerEx
-  GetSystemTimePreciseAsFileTime "
+  GetSystemTimePreciseAsFileTime _strtoi64 _strtoui64 "
 # Compared as " name " below, so every separator must be a single space.
 allowed_dlls=$(echo " "$allowed_dlls" ")
 missing_on_98=$(echo " "$missing_on_98" ")
