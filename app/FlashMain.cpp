@@ -1,7 +1,8 @@
-#include <windows.h>
-
 #include "app/Globals.h"
+#include "platform/Program.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+// The drive object has scanned during static initialisation; the pages come
+// later.
+int ProgramMain() {
   return 0;
 }

@@ -5,12 +5,14 @@ enable_language(RC)  # dialog templates, texts, bitmaps and icons of the program
 add_compile_definitions(_WIN32_WINNT=0x0400 WINVER=0x0400 NOMINMAX)
 add_link_options(-static -static-libgcc -static-libstdc++)
 
-# Marks a target as one of the two GUI programs; tools and test programs stay
+# Marks a target as one of the two GUI programs and gives it the Windows
+# entry point, which calls its ProgramMain; tools and test programs stay
 # console programs. The 32-bit programs carry subsystem and OS version 4.0 in
 # their headers: the Windows 9x loader refuses anything newer. Release builds
 # ship without symbols.
 function(kit_windows_program target)
   set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)  # links with -mwindows
+  target_link_libraries(${target} PRIVATE kit_program_entry)
   target_link_options(${target} PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     target_link_options(${target} PRIVATE -Wl,--subsystem,windows:4.0

@@ -1,5 +1,5 @@
-#include <windows.h>
+#include "platform/Program.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int ProgramMain() {
   return 0;
 }
