@@ -274,7 +274,7 @@ bool ParseDriveType(const std::string& word, unsigned& type) {
 }
 
 // Builds the device of a device line from its model word and options.
-bool BuildDevice(const std::vector<Token>& tokens, size_t first, DeviceSpec& spec,
+bool BuildDevice(const std::vector<Token>& tokens, size_t first, DeviceSetup& setup,
                  std::string& error) {
   K818rConfig k818r;
   InquiryIdentity identity;
@@ -287,15 +287,15 @@ bool BuildDevice(const std::vector<Token>& tokens, size_t first, DeviceSpec& spe
     const std::string& key = token.key;
     unsigned type = 0;
     if (!token.hasValue && (key == "k818r" || key == "cdrom" || key == "disk")) {
-      spec.model = key;
+      setup.model = key;
     } else if (!token.hasValue && ParseDriveType(key, type)) {
-      spec.driveType = type;
+      setup.driveType = type;
     } else if (key == "nodisc" && !token.hasValue) {
       noDisc = true;
     } else if (key == "name" && token.hasValue) {
-      spec.name = token.value;
+      setup.name = token.value;
     } else if (key == "device" && token.hasValue) {
-      spec.sameAs = token.value;
+      setup.sameAs = token.value;
     } else if (key == "vendor" && token.hasValue) {
       k818r.vendor = identity.vendor = token.value;
       haveVendor = true;
@@ -321,41 +321,41 @@ bool BuildDevice(const std::vector<Token>& tokens, size_t first, DeviceSpec& spe
       if (!Number(token, latencyMs, error, 0xFFFFFFFFu)) return false;
       haveLatency = true;
     } else if (key == "completion" && token.hasValue) {
-      if (!ParseCompletion(token.value, spec.completion)) {
+      if (!ParseCompletion(token.value, setup.completion)) {
         error = "completion is sync, pending or never";
         return false;
       }
-    } else if (key == "target" && token.hasValue && spec.bus == DeviceSpec::Bus::kLetter) {
-      if (!Number(token, spec.target, error, 255)) return false;
-    } else if (key == "lun" && token.hasValue && spec.bus == DeviceSpec::Bus::kLetter) {
-      if (!Number(token, spec.lun, error, 255)) return false;
+    } else if (key == "target" && token.hasValue && setup.bus == DeviceSetup::Bus::kLetter) {
+      if (!Number(token, setup.target, error, 255)) return false;
+    } else if (key == "lun" && token.hasValue && setup.bus == DeviceSetup::Bus::kLetter) {
+      if (!Number(token, setup.lun, error, 255)) return false;
     } else {
       error = "unknown device word: " + key;
       return false;
     }
   }
-  if (spec.model == "k818r") {
+  if (setup.model == "k818r") {
     k818r.discPresent = !noDisc;
     auto drive = std::make_shared<K818rDrive>(k818r);
-    if (!spec.name.empty()) drive->SetName(spec.name);
-    spec.device = drive;
-  } else if (spec.model == "cdrom") {
+    if (!setup.name.empty()) drive->SetName(setup.name);
+    setup.device = drive;
+  } else if (setup.model == "cdrom") {
     auto cdrom = std::make_shared<ForeignCdrom>();
     if (haveVendor) cdrom->Identity().vendor = identity.vendor;
     if (haveProduct) cdrom->Identity().product = identity.product;
     if (haveRevision) cdrom->Identity().revision = identity.revision;
     if (haveLength) cdrom->Identity().length = identity.length;
     cdrom->SetDiscPresent(!noDisc);
-    if (!spec.name.empty()) cdrom->SetName(spec.name);
-    spec.device = cdrom;
-  } else if (spec.model == "disk") {
+    if (!setup.name.empty()) cdrom->SetName(setup.name);
+    setup.device = cdrom;
+  } else if (setup.model == "disk") {
     auto disk = std::make_shared<DiskDevice>();
     if (haveVendor) disk->Identity().vendor = identity.vendor;
     if (haveProduct) disk->Identity().product = identity.product;
-    if (!spec.name.empty()) disk->SetName(spec.name);
-    spec.device = disk;
+    if (!setup.name.empty()) disk->SetName(setup.name);
+    setup.device = disk;
   }
-  if (spec.device && haveLatency) spec.device->SetLatencyUs(latencyMs * 1000);
+  if (setup.device && haveLatency) setup.device->SetLatencyUs(latencyMs * 1000);
   return true;
 }
 
@@ -393,21 +393,21 @@ bool ParseLine(const std::vector<Token>& tokens, Scenario& scenario,
     return true;
   }
 
-  DeviceSpec spec;
+  DeviceSetup setup;
   size_t options = 1;
   if (word == "aspi") {
-    spec.bus = DeviceSpec::Bus::kAspi;
+    setup.bus = DeviceSetup::Bus::kAspi;
     bool ha = false, target = false, lun = false;
     for (; options < tokens.size(); ++options) {
       const Token& token = tokens[options];
       if (token.key == "ha" && token.hasValue) {
-        if (!Number(token, spec.ha, error, 255)) return false;
+        if (!Number(token, setup.ha, error, 255)) return false;
         ha = true;
       } else if (token.key == "target" && token.hasValue) {
-        if (!Number(token, spec.target, error, kAspiTargets - 1)) return false;
+        if (!Number(token, setup.target, error, kAspiTargets - 1)) return false;
         target = true;
       } else if (token.key == "lun" && token.hasValue) {
-        if (!Number(token, spec.lun, error, kAspiLuns - 1)) return false;
+        if (!Number(token, setup.lun, error, kAspiLuns - 1)) return false;
         lun = true;
       } else {
         break;
@@ -418,40 +418,40 @@ bool ParseLine(const std::vector<Token>& tokens, Scenario& scenario,
       return false;
     }
   } else if (word == "letter") {
-    spec.bus = DeviceSpec::Bus::kLetter;
+    setup.bus = DeviceSetup::Bus::kLetter;
     const std::string& letter = tokens.size() > 1 ? tokens[1].key : std::string();
     if (letter.size() != 2 || letter[1] != ':' || letter[0] < 'a' || letter[0] > 'z') {
       error = "letter wants a drive such as E:";
       return false;
     }
-    spec.letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter[0])));
+    setup.letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter[0])));
     options = 2;
   } else {
     error = "unknown line: " + word;
     return false;
   }
-  if (!BuildDevice(tokens, options, spec, error)) return false;
-  if (!spec.sameAs.empty()) {
-    auto found = named.find(spec.sameAs);
+  if (!BuildDevice(tokens, options, setup, error)) return false;
+  if (!setup.sameAs.empty()) {
+    auto found = named.find(setup.sameAs);
     if (found == named.end()) {
-      error = "no device named " + spec.sameAs;
+      error = "no device named " + setup.sameAs;
       return false;
     }
-    spec.device = found->second;
+    setup.device = found->second;
   }
-  if (spec.bus == DeviceSpec::Bus::kAspi && !spec.device) {
+  if (setup.bus == DeviceSetup::Bus::kAspi && !setup.device) {
     error = "aspi line without k818r, cdrom, disk or device=";
     return false;
   }
-  if (spec.bus == DeviceSpec::Bus::kLetter && !spec.device && spec.driveType == 0) {
+  if (setup.bus == DeviceSetup::Bus::kLetter && !setup.device && setup.driveType == 0) {
     error = "letter line without a device or a drive type";
     return false;
   }
-  if (spec.device) {
-    last = spec.device;
-    if (!spec.name.empty() && spec.sameAs.empty()) named[spec.name] = spec.device;
+  if (setup.device) {
+    last = setup.device;
+    if (!setup.name.empty() && setup.sameAs.empty()) named[setup.name] = setup.device;
   }
-  scenario.devices.push_back(spec);
+  scenario.devices.push_back(setup);
   return true;
 }
 
@@ -491,9 +491,9 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string* err
 }
 
 void ApplyScenario(const Scenario& scenario, AspiManager& aspi) {
-  for (const DeviceSpec& spec : scenario.devices) {
-    if (spec.bus == DeviceSpec::Bus::kAspi && spec.device) {
-      aspi.Attach(spec.ha, spec.target, spec.lun, spec.device, spec.completion);
+  for (const DeviceSetup& setup : scenario.devices) {
+    if (setup.bus == DeviceSetup::Bus::kAspi && setup.device) {
+      aspi.Attach(setup.ha, setup.target, setup.lun, setup.device, setup.completion);
     }
   }
 }

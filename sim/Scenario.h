@@ -39,7 +39,7 @@ namespace sim {
 
 class SimPc;
 
-struct DeviceSpec {
+struct DeviceSetup {
   enum class Bus { kAspi, kLetter } bus = Bus::kAspi;
   int ha = 0;
   int target = 0;
@@ -55,7 +55,7 @@ struct DeviceSpec {
 
 struct Scenario {
   std::optional<WindowsVersion> windows;
-  std::vector<DeviceSpec> devices;
+  std::vector<DeviceSetup> devices;
 };
 
 // Parses the whole text. On error returns false and names the line in `error`.

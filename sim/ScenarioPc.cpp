@@ -6,13 +6,13 @@ namespace sim {
 void ApplyScenario(const Scenario& scenario, SimPc& pc) {
   if (scenario.windows) pc.SetWindows(*scenario.windows);
   ApplyScenario(scenario, pc.Aspi());
-  for (const DeviceSpec& spec : scenario.devices) {
-    if (spec.bus != DeviceSpec::Bus::kLetter) continue;
-    if (spec.device) {
-      pc.AttachCdrom(spec.letter, spec.device, static_cast<uint8_t>(spec.target),
-                     static_cast<uint8_t>(spec.lun));
+  for (const DeviceSetup& setup : scenario.devices) {
+    if (setup.bus != DeviceSetup::Bus::kLetter) continue;
+    if (setup.device) {
+      pc.AttachCdrom(setup.letter, setup.device, static_cast<uint8_t>(setup.target),
+                     static_cast<uint8_t>(setup.lun));
     } else {
-      pc.SetDriveType(spec.letter, spec.driveType);
+      pc.SetDriveType(setup.letter, setup.driveType);
     }
   }
 }
