@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds the kit and lays it out as it ships: the two programs and the image
-# in one folder.
+# Builds the kit, lays it out as it ships (the two programs and the image in
+# one folder), then runs the flasher under Wine as Windows 98 against the
+# simulated drives of the test WNASPI32.DLL (a foreign CD-ROM drive, a disk
+# and two OD-K818R drives) and shows what it sent them.
 #
 # Usage: tools/build-and-run.sh [win32|win64]
 #   win32 (default) is the shipped build; win64 is for a Wine that can only
@@ -29,4 +31,24 @@ tools/check-imports.sh "$kit"
 
 echo "The kit is in $kit:"
 ls -l "$kit"
-echo "Start UpdaterK818R.exe from that folder on Windows."
+
+# Wine runs the build it can run here: the shipped win32 one where 32-bit
+# Wine works, else the win64 one.
+wine_work=$build_root/wine-run
+runner=tests/wine/runner/wine-test.sh
+status=0
+"$runner" setup --source "$root" --work "$wine_work" --windows-build-root "$build_root" || status=$?
+if ((status == 77)); then
+  echo "Wine, Xvfb or ImageMagick is missing (.ci/install-deps installs them); not run."
+  exit 0
+fi
+((status == 0)) || exit "$status"
+"$runner" run flasher_scans_aspi_drives --source "$root" --work "$wine_work"
+
+run=$wine_work/runs/flasher_scans_aspi_drives
+echo
+echo "FlashK818R.exe ran under Wine as Windows 98. The drives it was given:"
+grep -E '^(aspi|letter) ' "$run/work/scenario.txt" | sed 's/^/  /'
+echo "It swept $(grep -c ' GET_DEV_TYPE ' "$run/work/aspi.log") ASPI addresses and sent INQUIRY to each CD-ROM device:"
+grep ' EXEC ' "$run/work/aspi.log" | sed -E 's/^[0-9.]+ #[0-9]+ EXEC (ha=[0-9]+ target=[0-9]+ lun=[0-9]+).* cdb=([0-9A-F ]+[0-9A-F]) -> ([0-9A-F]+).*/  \1: CDB \2-> status \3/'
+echo "Screenshots: $run/screenshots; the test DLL's request log: $run/work/aspi.log"

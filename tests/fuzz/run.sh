@@ -31,5 +31,14 @@ head -c 300 "$seeds/good-scrambled.bin" >"$seeds/short-block.bin"
 head -c 40 "$seeds/good-plain.bin" >"$seeds/short-header.bin"
 rm -f "$seeds"/*.raw
 
-"$build/image_fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 \
-  -print_final_stats=1 "$corpus" "$seeds"
+# The fuzzer's progress lines go to a log; a finding is printed in full.
+log=$build/fuzz.log
+if "$build/image_fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 \
+  -print_final_stats=1 "$corpus" "$seeds" >"$log" 2>&1; then
+  grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$log" || true
+  echo "fuzzing: nothing found in $seconds s (log: $log)"
+else
+  tail -n 80 "$log"
+  echo "fuzzing: the fuzzer stopped on a finding (log: $log)"
+  exit 1
+fi

@@ -221,7 +221,7 @@ system_folder() {
 
 # Replaces Wine's own wnaspi32.dll with the test one (same lower-case name).
 install_test_aspi() {
-  [[ -n $ASPI_DLL ]] || fail "wnaspi32.dll is not in $WIN_BUILD"
+  [[ -f $ASPI_DLL ]] || fail "wnaspi32.dll is not in $WIN_BUILD"
   cp "$ASPI_DLL" "$(system_folder)/wnaspi32.dll"
   export WINEDLLOVERRIDES="wnaspi32=n;mscoree,mshtml="
   export TEST_ASPI_SCENARIO="$WORK_FOLDER_WIN\\scenario.txt"
@@ -239,11 +239,25 @@ remove_aspi() {
 # Writes the test DLL's scenario file from standard input.
 scenario() { cat >"$WORK_FOLDER/scenario.txt"; }
 
+# Where a Windows build puts each file the tests use. Looked up by path, not
+# searched for: a build folder can hold other copies (Wine's own wnaspi32.dll
+# in the prefix of the backend test, say).
+build_file() {
+  local name=$1 build=$2
+  case $name in
+    FlashK818R.exe) echo "$build/app/$name" ;;
+    UpdaterK818R.exe) echo "$build/launcher/$name" ;;
+    robot.exe | robot-target.exe) echo "$build/tests/wine/$name" ;;
+    wnaspi32.dll) echo "$build/tests/wine/aspi/$name" ;;
+    *) echo "$build/$name" ;;
+  esac
+}
+
 # Copies a program of the Windows build into the working folder.
 put_program() {
   local path
-  path=$(find "$WIN_BUILD" -name "$1" -type f -not -path '*/CMakeFiles/*' | head -n 1)
-  [[ -n $path ]] || fail "$1 is not in $WIN_BUILD"
+  path=$(build_file "$1" "$WIN_BUILD")
+  [[ -f $path ]] || fail "$1 is not in $WIN_BUILD"
   cp "$path" "$WORK_FOLDER/"
 }
 

@@ -116,9 +116,8 @@ setup() {
   build_windows "$arch" "$build"
   printf '%s\n%s\n%s\n' "$arch" "$build" "$PROGRAM_LOADER" >"$WORK_DIR/windows-build"
   local needed
-  for needed in robot.exe robot-target.exe; do
-    [[ -n $(find "$build" -name "$needed" -not -path '*/CMakeFiles/*') ]] ||
-      fail "$needed was not built in $build"
+  for needed in robot.exe robot-target.exe wnaspi32.dll FlashK818R.exe UpdaterK818R.exe; do
+    [[ -f $(build_file "$needed" "$build") ]] || fail "$needed was not built in $build"
   done
   say "Wine: ready ($arch build in $build, programs through $PROGRAM_LOADER)"
 }
@@ -155,8 +154,8 @@ run() {
   # The loader that ran the probe runs the programs and the robot.
   WINE=$(sed -n 3p "$WORK_DIR/windows-build")
   [[ -x $WINE ]] || fail "the Wine setup is out of date (wine-test.sh setup)"
-  ROBOT=$(find "$WIN_BUILD" -name robot.exe -not -path '*/CMakeFiles/*' | head -n 1)
-  ASPI_DLL=$(find "$WIN_BUILD" -name wnaspi32.dll -not -path '*/CMakeFiles/*' | head -n 1)
+  ROBOT=$(build_file robot.exe "$WIN_BUILD")
+  ASPI_DLL=$(build_file wnaspi32.dll "$WIN_BUILD")
 
   RUN_DIR=$WORK_DIR/runs/$CASE
   end_leftovers "$RUN_DIR"
