@@ -160,14 +160,7 @@ uint32_t AspiManager::ExecScsi(aspi::SRB_ExecSCSICmd& srb) {
   ScsiDevice& device = *attachment->device;
   const ScsiResult result = device.Execute(command);
 
-  CommandRecord record;
-  record.timeUs = command.timeUs;
-  record.device = &device;
-  record.deviceName = device.Name();
-  record.transport = Transport::kAspi;
-  record.cdb = command.cdb;
-  record.length = command.length;
-  record.direction = command.direction;
+  CommandRecord record = RecordOf(device, command, result, Transport::kAspi);
   record.aspi = AspiFields{srb.SRB_Cmd,
                            srb.SRB_HaId,
                            srb.SRB_Flags,
@@ -178,11 +171,6 @@ uint32_t AspiManager::ExecScsi(aspi::SRB_ExecSCSICmd& srb) {
                            srb.SRB_BufLen,
                            srb.SRB_BufPointer != nullptr,
                            srb.SRB_PostProc != nullptr};
-  record.status = result.status;
-  record.senseKey = result.status == kStatusCheckCondition ? result.sense[2] : 0;
-  record.asc = result.status == kStatusCheckCondition ? result.sense[12] : 0;
-  record.ascq = result.status == kStatusCheckCondition ? result.sense[13] : 0;
-  record.transportFailed = result.transportFailed;
   log_.Add(record);
 
   const Completion completion =

@@ -20,4 +20,24 @@ size_t CommandLog::CountOfKind(CommandKind kind) const {
   return OfKind(kind).size();
 }
 
+CommandRecord RecordOf(const ScsiDevice& device, const ScsiCommand& command,
+                       const ScsiResult& result, Transport transport) {
+  CommandRecord record;
+  record.timeUs = command.timeUs;
+  record.device = &device;
+  record.deviceName = device.Name();
+  record.transport = transport;
+  record.cdb = command.cdb;
+  record.length = command.length;
+  record.direction = command.direction;
+  record.status = result.status;
+  if (result.status == kStatusCheckCondition) {
+    record.senseKey = result.sense[2];
+    record.asc = result.sense[12];
+    record.ascq = result.sense[13];
+  }
+  record.transportFailed = result.transportFailed;
+  return record;
+}
+
 }  // namespace sim

@@ -77,6 +77,11 @@ struct DevTypeRecord {
   uint8_t status = 0;  // SRB_Status right after the call (0: left pending)
 };
 
+// The transport-independent part of a record: the device, what it was sent
+// and what it answered. The transport fills in its own fields.
+CommandRecord RecordOf(const ScsiDevice& device, const ScsiCommand& command,
+                       const ScsiResult& result, Transport transport);
+
 class CommandLog {
  public:
   void Add(const CommandRecord& record) { commands_.push_back(record); }

@@ -351,14 +351,7 @@ bool SimPc::PassThrough(const CdromLetter& cdrom, char letter, void* recordBytes
     clock_.Advance(result.latencyUs);
   }
 
-  CommandRecord record;
-  record.timeUs = command.timeUs;
-  record.device = &device;
-  record.deviceName = device.Name();
-  record.transport = Transport::kPassThrough;
-  record.cdb = command.cdb;
-  record.length = command.length;
-  record.direction = command.direction;
+  CommandRecord record = RecordOf(device, command, result, Transport::kPassThrough);
   record.passThrough = PassThroughFields{letter,
                                          sptd.Length,
                                          sptd.CdbLength,
@@ -368,12 +361,6 @@ bool SimPc::PassThrough(const CdromLetter& cdrom, char letter, void* recordBytes
                                          sptd.TimeOutValue,
                                          sptd.SenseInfoOffset,
                                          sptd.DataBuffer != nullptr};
-  const bool check = result.status == kStatusCheckCondition;
-  record.status = result.status;
-  record.senseKey = check ? result.sense[2] : 0;
-  record.asc = check ? result.sense[12] : 0;
-  record.ascq = check ? result.sense[13] : 0;
-  record.transportFailed = result.transportFailed;
   log_.Add(record);
 
   if (!result.transportFailed || result.fillRecordOnFailure) {
@@ -384,7 +371,7 @@ bool SimPc::PassThrough(const CdromLetter& cdrom, char letter, void* recordBytes
     sptd.Lun = cdrom.lun;
     if (command.direction != kDataNone) sptd.DataTransferLength = result.transferred;
     uint32_t returned = sizeof sptd;
-    if (check && sptd.SenseInfoLength > 0) {
+    if (result.status == kStatusCheckCondition && sptd.SenseInfoLength > 0) {
       const auto count = static_cast<uint8_t>(std::min<size_t>(sptd.SenseInfoLength, kSenseLength));
       std::memcpy(bytes + sptd.SenseInfoOffset, result.sense.data(), count);
       sptd.SenseInfoLength = count;
