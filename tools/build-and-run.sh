@@ -50,5 +50,5 @@ echo
 echo "FlashK818R.exe ran under Wine as Windows 98. The drives it was given:"
 grep -E '^(aspi|letter) ' "$run/work/scenario.txt" | sed 's/^/  /'
 echo "It swept $(grep -c ' GET_DEV_TYPE ' "$run/work/aspi.log") ASPI addresses and sent INQUIRY to each CD-ROM device:"
-grep ' EXEC ' "$run/work/aspi.log" | sed -E 's/^[0-9.]+ #[0-9]+ EXEC (ha=[0-9]+ target=[0-9]+ lun=[0-9]+).* cdb=([0-9A-F ]+[0-9A-F]) -> ([0-9A-F]+).*/  \1: CDB \2-> status \3/'
+grep ' EXEC ' "$run/work/aspi.log" | sed -E 's/^[0-9.]+ #[0-9]+ EXEC (ha=[0-9]+ target=[0-9]+ lun=[0-9]+).* cdb=([0-9A-F ]+[0-9A-F]) -> ([0-9A-F]+).*/  \1: CDB \2 -> status \3/'
 echo "Screenshots: $run/screenshots; the test DLL's request log: $run/work/aspi.log"
