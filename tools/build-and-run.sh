@@ -18,6 +18,7 @@ case $preset in
   *) echo "usage: $0 [win32|win64]" >&2; exit 2 ;;
 esac
 cd "$root"
+tools/ensure-deps.sh || exit 1
 
 build=$build_root/$preset
 [[ -f $build/CMakeCache.txt ]] || cmake --preset "$preset" -B "$build"

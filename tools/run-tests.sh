@@ -18,6 +18,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build_root=${KIT_BUILD_ROOT:-$root/build}
 fuzz_seconds=${KIT_FUZZ_SECONDS:-60}
 cd "$root"
+tools/ensure-deps.sh || exit 1
 
 configure() {
   local preset=$1

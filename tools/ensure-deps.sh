@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the build and test packages when any of them is missing, so the
+# build and test commands work on a fresh Debian 12 machine.
+set -u
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+missing=()
+for command in cmake ninja g++ clang++ i686-w64-mingw32-g++-win32 x86_64-w64-mingw32-g++-win32 \
+  Xvfb import; do
+  command -v "$command" >/dev/null || missing+=("$command")
+done
+for file in /usr/include/gtest/gtest.h /usr/include/benchmark/benchmark.h /usr/lib/wine/wine64; do
+  [[ -e $file ]] || missing+=("$file")
+done
+((${#missing[@]} == 0)) && exit 0
+
+echo "Missing: ${missing[*]}; installing the kit's build and test packages"
+if ((EUID == 0)); then
+  "$root/.ci/install-deps"
+else
+  sudo "$root/.ci/install-deps"
+fi
