@@ -12,6 +12,8 @@ done
 for file in /usr/include/gtest/gtest.h /usr/include/benchmark/benchmark.h /usr/lib/wine/wine64; do
   [[ -e $file ]] || missing+=("$file")
 done
+compgen -G '/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null ||
+  missing+=(libFuzzer)
 ((${#missing[@]} == 0)) && exit 0
 
 echo "Missing: ${missing[*]}; installing the kit's build and test packages"
