@@ -31,12 +31,7 @@ struct Bench {
         drive(std::make_shared<sim::K818rDrive>()) {
     drive->SetLatencyUs(0);
     drive->Config().notReadyAfterCommitUs = 0;
-    if (link == kAspi) {
-      pc.SetDriveType('D', platform::kDriveCdrom);
-      pc.Aspi().Attach(0, 1, 0, drive);
-    } else {
-      pc.AttachCdrom('E', drive);
-    }
+    pc.AttachDrive(drive);
     pc.AddFile(kImageFileName, FourBlockImage());
     atapi = std::make_unique<CAtapi>(pc);
   }

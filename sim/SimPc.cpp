@@ -119,6 +119,15 @@ void SimPc::AttachCdrom(char letter, std::shared_ptr<ScsiDevice> device, uint8_t
   cdroms_[UpperLetter(letter)] = CdromLetter{std::move(device), target, lun, pathId};
 }
 
+void SimPc::AttachDrive(std::shared_ptr<ScsiDevice> device, Completion completion) {
+  if (version_.platformId == platform::kPlatformWin32Nt) {
+    AttachCdrom('E', std::move(device));
+  } else {
+    SetDriveType('D', platform::kDriveCdrom);
+    aspi_.Attach(0, 1, 0, std::move(device), completion);
+  }
+}
+
 void SimPc::FailOpen(char letter, uint32_t error, int times) {
   openFailures_[UpperLetter(letter)] = OpenFailure{error, times};
 }

@@ -90,6 +90,11 @@ class SimPc : public platform::Platform {
   // Makes the letter a CD-ROM whose device answers pass-through on it.
   void AttachCdrom(char letter, std::shared_ptr<ScsiDevice> device, uint8_t target = 0,
                    uint8_t lun = 0, uint8_t pathId = 0);
+  // One drive where the drive object looks for it on this system: on the NT
+  // family as CD-ROM E:, on the 9x family at ASPI address 0/1/0 with D: as
+  // the CD-ROM letter.
+  void AttachDrive(std::shared_ptr<ScsiDevice> device,
+                   Completion completion = Completion::kSynchronous);
   // The next `times` opens of \\.\X: fail with `error` (kAlways: every one).
   void FailOpen(char letter, uint32_t error = platform::kErrorAccessDenied, int times = kAlways);
   // Pass-through data buffers must be aligned to mask+1 (0: no check);

@@ -20,8 +20,7 @@ struct AspiBench {
   std::unique_ptr<CAtapi> atapi;
 
   explicit AspiBench(sim::Completion completion = sim::Completion::kSynchronous) {
-    pc.SetDriveType('D', platform::kDriveCdrom);
-    pc.Aspi().Attach(0, 1, 0, drive, completion);
+    pc.AttachDrive(drive, completion);
     atapi = std::make_unique<CAtapi>(pc);
     pc.Log().Clear();
   }
@@ -33,7 +32,7 @@ struct PassThroughBench {
   std::unique_ptr<CAtapi> atapi;
 
   PassThroughBench() {
-    pc.AttachCdrom('E', drive, 1, 0);
+    pc.AttachDrive(drive);
     atapi = std::make_unique<CAtapi>(pc);
     pc.Log().Clear();
   }

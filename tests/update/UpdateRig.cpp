@@ -31,12 +31,7 @@ UpdateRig::UpdateRig(Link linkKind, const image::Bytes& imageFile)
       drive(std::make_shared<sim::K818rDrive>()) {
   // Short enough that polling stays cheap, long enough to be polled.
   drive->Config().notReadyAfterCommitUs = 200'000;
-  if (link == Link::kAspi) {
-    pc.SetDriveType('D', platform::kDriveCdrom);
-    pc.Aspi().Attach(0, 1, 0, drive);
-  } else {
-    pc.AttachCdrom('E', drive);
-  }
+  pc.AttachDrive(drive);
   pc.AddFile(kImageFileName, imageFile);
 }
 
