@@ -32,6 +32,7 @@ constexpr int kCdbLength = 12;
 constexpr int kMaxDrives = 30;
 constexpr int kInquiryLength = 50;
 constexpr int kInquiryBufferSize = 256;
+constexpr uint32_t kFlashPageSize = 256;  // bytes one READ FLASH PAGE returns
 
 constexpr uint8_t kDirectionNone = 0x00;
 constexpr uint8_t kDirectionIn = 0x08;

@@ -5,7 +5,6 @@ namespace {
 constexpr uint8_t kVendorOpcode = 0x5A;
 constexpr uint8_t kSubcodeWriteBlock = 0xA0;
 constexpr uint8_t kSubcodeReadPage = 0x11;
-constexpr uint32_t kFlashPageSize = 256;
 
 void FillVendorHeader(uint8_t* cdb, uint8_t subcode) {
   cdb[0] = kVendorOpcode;

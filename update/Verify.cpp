@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr uint32_t kPageSize = 256;
 constexpr uint32_t kBankEnd = 0x10000;
 constexpr uint32_t kShortBankEnd = 0xF000;  // banks 1 and 2
 
@@ -21,8 +20,8 @@ ReadBack SumBanks(CAtapi& drive, uint32_t bankCount) {
   uint32_t sum = 0;
   for (uint32_t bank = 0; bank < bankCount; ++bank) {
     const uint32_t end = (bank == 1 || bank == 2) ? kShortBankEnd : kBankEnd;
-    for (uint32_t address = 0; address < end; address += kPageSize) {
-      uint8_t page[kPageSize];
+    for (uint32_t address = 0; address < end; address += kFlashPageSize) {
+      uint8_t page[kFlashPageSize];
       std::memset(page, 0, sizeof page);
       if (drive.ReadFlashPage(page, bank, address) != aspi::SS_COMP) {
         result.complete = false;
