@@ -115,6 +115,7 @@ class CAtapi {
   DriveEntry drives_[kMaxDrives] = {};
   aspi::SRB_ExecSCSICmd* request_ = nullptr;
   passthrough::PassThroughRecord passThrough_ = {};
+  bool passThroughCallFailed_ = false;  // DeviceIoControl of the last pass-through failed
 
   ImageHeader image_ = {};
 };

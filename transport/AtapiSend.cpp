@@ -45,8 +45,10 @@ uint8_t CAtapi::SendPassThrough(const uint8_t* cdb, void* buffer, uint32_t lengt
   std::memcpy(request.Cdb, cdb, kCdbLength);
 
   uint32_t bytesReturned = 0;
-  if (!os_.DeviceControl(deviceHandle_, passthrough::IOCTL_SCSI_PASS_THROUGH_DIRECT, &passThrough_,
-                         sizeof passThrough_, &passThrough_, sizeof passThrough_, &bytesReturned)) {
+  passThroughCallFailed_ =
+      !os_.DeviceControl(deviceHandle_, passthrough::IOCTL_SCSI_PASS_THROUGH_DIRECT, &passThrough_,
+                         sizeof passThrough_, &passThrough_, sizeof passThrough_, &bytesReturned);
+  if (passThroughCallFailed_) {
     const uint32_t error = os_.LastError();
     // Some port drivers report these although the command itself went through.
     if (error != platform::kErrorSemTimeout && error != platform::kErrorIoDevice) {

@@ -44,5 +44,10 @@ uint8_t CAtapi::ReadFlashPage(void* buffer, uint32_t bank, uint32_t address) {
   cdb[6] = High(address);
   cdb[7] = Low(address);
   cdb[9] = Low(bank);
-  return SendCommand(cdb, buffer, kFlashPageSize, kDirectionIn);
+  const uint8_t status = SendCommand(cdb, buffer, kFlashPageSize, kDirectionIn);
+  // The errors the transport lets pass for other commands may still mean the
+  // page never arrived; the read-back must not sum a buffer the drive did not
+  // fill.
+  if (ntFamily_ && passThroughCallFailed_) return aspi::SS_ERR;
+  return status;
 }

@@ -166,6 +166,39 @@ TEST(FlashFirmwareResources, ABlockThatNoLongerReadsWholeStopsTheFlash) {
   EXPECT_TRUE(rig.ReleasedEverything());
 }
 
+// A polling pass is three TEST UNIT READY commands; "medium not present"
+// means the drive is back only when it answers the first of them. The drive
+// here never becomes ready, so one such answer in the wrong place must not
+// end the polling.
+TEST(PollingPass, MediumNotPresentCountsOnlyOnThePassesFirstCommand) {
+  const struct {
+    int testUnitReady;  // which TEST UNIT READY after the closing command says 2/3A/00
+    bool endsPolling;
+  } rows[] = {{1, true}, {2, false}, {3, false}, {4, true}, {5, false}};
+  for (Link link : {Link::kAspi, Link::kPassThrough}) {
+    for (const auto& row : rows) {
+      SCOPED_TRACE(std::string(LinkName(link)) + ", answer on poll " +
+                   std::to_string(row.testUnitReady));
+      UpdateRig rig(link);
+      rig.drive->AddFault(sim::Fault::NeverReady());
+      rig.drive->AddFault(
+          sim::Fault::Sense(CommandKind::kTestUnitReady, row.testUnitReady, 0x02, 0x3A, 0x00));
+      EXPECT_FALSE(rig.Start().RunUpdate());
+      const auto polls = OfKind(rig.Commands(), CommandKind::kTestUnitReady);
+      if (row.endsPolling) {
+        // The pass ends there; the final TEST UNIT READY follows and the
+        // read-back then meets the busy drive.
+        EXPECT_EQ(polls.size(), static_cast<size_t>(row.testUnitReady) + 1);
+        EXPECT_EQ(rig.Traces().back().rfind("Err:Flash read back failed;", 0), 0u);
+      } else {
+        EXPECT_GT(polls.size(), 5u);
+        EXPECT_EQ(polls.size() % 3, 0u) << "every pass is three commands";
+        EXPECT_EQ(rig.Traces().back(), "Err:Flash error,time out 120 Sec");
+      }
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(BothTransports, FlashTiming,
                          ::testing::Values(Link::kAspi, Link::kPassThrough), NameOf);
 
@@ -226,6 +259,35 @@ TEST(ClosingCommand, AnyOtherSenseAfterTheFirstRetryEndsTheRetriesAsAHardwareErr
     EXPECT_EQ(traces[traces.size() - 2], link == Link::kAspi ? "Status:4;SenseCode:5 : 24 : 0;"
                                                              : "Status:2;SenseCode:5 : 24 : 0;");
     EXPECT_EQ(rig.pc.Log().CountOfKind(CommandKind::kReadFlashPage), 0u);
+  }
+}
+
+// Only 5/1A/00 after the first retry earns the third send; a neighbour of it
+// is a hardware error like any other sense.
+TEST(ClosingCommand, TheThirdSendFollowsOnlyParameterListLengthWithQualifierZero) {
+  const struct {
+    uint8_t asc;
+    uint8_t ascq;
+    size_t closings;
+    bool updated;
+  } rows[] = {
+      {0x1A, 0x00, 3, true},
+      {0x1A, 0x01, 2, false},
+      {0x1B, 0x00, 2, false},
+  };
+  for (Link link : {Link::kAspi, Link::kPassThrough}) {
+    for (const auto& row : rows) {
+      SCOPED_TRACE(std::string(LinkName(link)) + ", retry answers 5/" + std::to_string(row.asc) +
+                   "/" + std::to_string(row.ascq));
+      UpdateRig rig(link);
+      rig.drive->AddFault(sim::Fault::Sense(CommandKind::kClosing, 1, 0x05, 0x1A, 0x00));
+      rig.drive->AddFault(sim::Fault::Sense(CommandKind::kClosing, 2, 0x05, row.asc, row.ascq));
+      EXPECT_EQ(rig.Start().RunUpdate(), row.updated);
+      EXPECT_EQ(rig.pc.Log().CountOfKind(CommandKind::kClosing), row.closings);
+      if (!row.updated) {
+        EXPECT_EQ(rig.pc.Log().CountOfKind(CommandKind::kReadFlashPage), 0u);
+      }
+    }
   }
 }
 
@@ -321,6 +383,25 @@ TEST(VerifyFlash, AFailedReadNeverMatchesEvenAChecksumOfZero) {
 
   rig.drive->AddFault(sim::Fault::Sense(CommandKind::kReadFlashPage, 2, 0x03, 0x11, 0x00));
   EXPECT_EQ(atapi.SumFlashContents(), 0);
+}
+
+// The errors the pass-through transport tolerates for other commands do not
+// make a read-back page good: the erased last page would otherwise sum as
+// the zeros the drive never sent.
+TEST(VerifyFlash, APassThroughReadWhoseCallFailedIsAFailedReadWhateverTheError) {
+  for (uint32_t error : {platform::kErrorSemTimeout, platform::kErrorIoDevice}) {
+    for (bool fillRecord : {false, true}) {
+      SCOPED_TRACE("error " + std::to_string(error) + (fillRecord ? ", record filled" : ""));
+      UpdateRig rig(Link::kPassThrough);
+      rig.drive->AddFault(
+          sim::Fault::TransportError(CommandKind::kReadFlashPage, 992, error, fillRecord));
+      CAtapi& atapi = rig.Start();
+      EXPECT_FALSE(atapi.RunUpdate());
+      EXPECT_EQ(atapi.UpdateResult(), RESULT_RUNNING);
+      EXPECT_EQ(rig.Traces().back(), "Err:Flash read back failed;Bank:3;Address:ff00;");
+      EXPECT_TRUE(rig.pc.MessageBoxes().empty()) << "tolerated errors show no system box";
+    }
+  }
 }
 
 // ---- Drive and image gates ------------------------------------------------------
