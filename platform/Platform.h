@@ -21,6 +21,9 @@ using Module = void*;       // HMODULE
 using File = void*;         // an open file of the C runtime
 using RegistryKey = void*;  // HKEY
 
+// A thread's start routine; what it returns is the thread's exit code.
+using ThreadRoutine = uint32_t (*)(void* parameter);
+
 // INVALID_HANDLE_VALUE
 inline Handle InvalidHandle() {
   return reinterpret_cast<Handle>(static_cast<intptr_t>(-1));
@@ -120,9 +123,18 @@ class Platform {
   virtual int64_t PerformanceCounter() = 0;
   virtual int64_t PerformanceFrequency() = 0;
 
+  // Threads: CreateThread with default security and stack, running at once.
+  // The handle is the caller's to close; null on failure.
+  virtual Handle StartThread(ThreadRoutine routine, void* parameter) = 0;
+
   // User interface
   virtual int ShowMessageBox(const char* text, const char* caption, unsigned style) = 0;
   virtual void PumpOneMessage() = 0;  // dispatches one waiting message of this thread, if any
+
+  // WritePrivateProfileStringA: a bare file name is a profile file of the
+  // Windows folder.
+  virtual bool WriteProfileText(const char* file, const char* section, const char* key,
+                                const char* value) = 0;
 
   // Files of the current folder, read as the C runtime reads them ("rb").
   virtual File OpenFileForReading(const char* name) = 0;              // null on failure

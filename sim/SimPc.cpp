@@ -142,6 +142,12 @@ int SimPc::OpenEvents() const {
   }));
 }
 
+int SimPc::OpenThreadHandles() const {
+  return static_cast<int>(std::count_if(handles_.begin(), handles_.end(), [](const auto& entry) {
+    return entry.second.open && entry.second.kind == HandleKind::kThread;
+  }));
+}
+
 std::vector<char> SimPc::OpenedLetters() const {
   return openedLetters_;
 }
@@ -258,6 +264,14 @@ platform::Handle SimPc::CreateManualEvent() {
     return nullptr;
   }
   return NewHandle(HandleState{HandleKind::kEvent, true, false, 0});
+}
+
+platform::Handle SimPc::StartThread(platform::ThreadRoutine routine, void* parameter) {
+  if (!threads_.Run(routine, parameter)) {
+    lastError_ = kErrorNotEnoughMemory;
+    return nullptr;
+  }
+  return NewHandle(HandleState{HandleKind::kThread, true, false, 0});
 }
 
 void SimPc::SignalEvent(void* event) {

@@ -38,7 +38,9 @@
 #include "sim/SimFiles.h"
 #include "sim/SimLibraries.h"
 #include "sim/SimMemory.h"
+#include "sim/SimProfile.h"
 #include "sim/SimRegistry.h"
+#include "sim/SimThreads.h"
 #include "sim/VirtualClock.h"
 #include "sim/WindowsVersions.h"
 
@@ -86,6 +88,8 @@ class SimPc : public platform::Platform {
   AspiManager& Aspi() { return aspi_; }
   SimRegistry& Registry() { return registry_; }
   SimFiles& Files() { return files_; }
+  SimThreads& Threads() { return threads_; }
+  SimProfile& Profile() { return profile_; }
 
   void SetWindows(WindowsVersion version);
   void SetVersion(const platform::OsVersion& version) { version_ = version; }
@@ -146,6 +150,7 @@ class SimPc : public platform::Platform {
   int OpenDeviceCalls() const { return openDeviceCalls_; }
   int OpenDeviceHandles() const;  // still open
   int OpenEvents() const;         // still open
+  int OpenThreadHandles() const;  // still open
   // Closes of unknown or closed handles, files and registry keys.
   int BadCloses() const {
     return badCloses_ + files_.BadCloses() + registry_.BadCloses() + libraries_.BadUnloads();
@@ -195,8 +200,16 @@ class SimPc : public platform::Platform {
   int64_t PerformanceCounter() override;
   int64_t PerformanceFrequency() override;
 
+  platform::Handle StartThread(platform::ThreadRoutine routine, void* parameter) override;
+
   int ShowMessageBox(const char* text, const char* caption, unsigned style) override;
   void PumpOneMessage() override;
+
+  bool WriteProfileText(const char* file, const char* section, const char* key,
+                        const char* value) override {
+    profile_.Write(file, section, key, value, clock_.NowUs());
+    return true;
+  }
 
   platform::File OpenFileForReading(const char* name) override;
   size_t ReadFile(platform::File file, void* buffer, size_t size) override;
@@ -242,7 +255,7 @@ class SimPc : public platform::Platform {
     uint32_t error = 0;
     int times = 0;
   };
-  enum class HandleKind { kDevice, kEvent };
+  enum class HandleKind { kDevice, kEvent, kThread };
   struct HandleState {
     HandleKind kind = HandleKind::kEvent;
     bool open = true;
@@ -270,6 +283,8 @@ class SimPc : public platform::Platform {
   SimMemory memory_{lastError_};
   PassThroughPort port_{clock_, log_, lastError_};
   SimRegistry registry_;
+  SimThreads threads_{clock_};
+  SimProfile profile_;
 
   unsigned driveTypes_[26] = {};
   std::map<char, OpenFailure> openFailures_;

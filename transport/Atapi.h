@@ -42,6 +42,10 @@ constexpr uint8_t RESULT_RUNNING = 0x00;
 constexpr uint8_t RESULT_FINISHED = 0x01;
 constexpr uint8_t RESULT_IMAGE_REJECTED = 0xE0;
 constexpr uint8_t RESULT_DRIVE_REJECTED = 0xE1;
+// Written by the update worker: the drive was written but the flash did not
+// end verified (a refused block or closing command, no ready drive, a
+// read-back that failed or did not match).
+constexpr uint8_t RESULT_FLASH_FAILED = 0xE2;
 
 class CAtapi {
  public:
@@ -84,7 +88,7 @@ class CAtapi {
   bool FlashFirmware();
   uint16_t SumFlashContents();
   bool VerifyFlash();
-  void RestartWindows();
+  bool RestartWindows();  // false: Windows refused the restart
   bool RunUpdate();
 
   int DriveCount() const { return driveCount_; }

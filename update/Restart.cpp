@@ -1,7 +1,7 @@
 #include "transport/Atapi.h"
 
 // Windows 9x has no privileges to enable; the restart works all the same.
-void CAtapi::RestartWindows() {
+bool CAtapi::RestartWindows() {
   os_.EnableShutdownPrivilege();
-  os_.ExitWindows(platform::kEwxReboot | platform::kEwxForce);
+  return os_.ExitWindows(platform::kEwxReboot | platform::kEwxForce);
 }

@@ -10,6 +10,23 @@
 
 namespace platform {
 
+namespace {
+
+struct ThreadStart {
+  ThreadRoutine routine;
+  void* parameter;
+};
+
+// CreateThread wants the system's calling convention; the seam's routines
+// are plain functions.
+DWORD WINAPI RunThreadRoutine(LPVOID start) {
+  const ThreadStart call = *static_cast<ThreadStart*>(start);
+  delete static_cast<ThreadStart*>(start);
+  return call.routine(call.parameter);
+}
+
+}  // namespace
+
 bool Win32Platform::QueryVersion(OsVersion& version) {
   OSVERSIONINFOA info;
   std::memset(&info, 0, sizeof info);
@@ -103,6 +120,14 @@ int64_t Win32Platform::PerformanceFrequency() {
   return frequency.QuadPart;
 }
 
+Handle Win32Platform::StartThread(ThreadRoutine routine, void* parameter) {
+  auto* start = new ThreadStart{routine, parameter};
+  DWORD id = 0;
+  HANDLE thread = ::CreateThread(nullptr, 0, RunThreadRoutine, start, 0, &id);
+  if (thread == nullptr) delete start;
+  return thread;
+}
+
 int Win32Platform::ShowMessageBox(const char* text, const char* caption, unsigned style) {
   return ::MessageBoxA(nullptr, text, caption, style);
 }
@@ -118,6 +143,11 @@ void Win32Platform::PumpOneMessage() {
   }
   ::TranslateMessage(&message);
   ::DispatchMessageA(&message);
+}
+
+bool Win32Platform::WriteProfileText(const char* file, const char* section, const char* key,
+                                     const char* value) {
+  return ::WritePrivateProfileStringA(section, key, value, file) != FALSE;
 }
 
 File Win32Platform::OpenFileForReading(const char* name) {

@@ -30,8 +30,13 @@ class Win32Platform final : public Platform {
   int64_t PerformanceCounter() override;
   int64_t PerformanceFrequency() override;
 
+  Handle StartThread(ThreadRoutine routine, void* parameter) override;
+
   int ShowMessageBox(const char* text, const char* caption, unsigned style) override;
   void PumpOneMessage() override;
+
+  bool WriteProfileText(const char* file, const char* section, const char* key,
+                        const char* value) override;
 
   File OpenFileForReading(const char* name) override;
   size_t ReadFile(File file, void* buffer, size_t size) override;

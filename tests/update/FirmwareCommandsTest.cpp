@@ -42,9 +42,11 @@ INSTANTIATE_TEST_SUITE_P(BothTransports, FirmwareCommandsTest,
 TEST(RestartWindows, EnablesThePrivilegeThenForcesAReboot) {
   sim::SimPc pc(sim::WindowsVersion::kWinXp);
   CAtapi atapi(pc);
-  pc.SetExitWindowsResult(false);  // a refusal is not reported
-  atapi.RestartWindows();
-  ASSERT_EQ(pc.ExitWindowsCalls().size(), 1u);
+  EXPECT_TRUE(atapi.RestartWindows());
+  pc.SetExitWindowsResult(false);
+  EXPECT_FALSE(atapi.RestartWindows()) << "the page must learn of a refusal";
+  ASSERT_EQ(pc.ExitWindowsCalls().size(), 2u);
+  pc.SetExitWindowsResult(true);
   EXPECT_EQ(pc.ExitWindowsCalls()[0].flags, platform::kEwxReboot | platform::kEwxForce);
   EXPECT_TRUE(pc.ExitWindowsCalls()[0].privilegeEnabledBefore);
 }

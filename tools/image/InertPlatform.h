@@ -26,8 +26,12 @@ class InertPlatform : public platform::Platform {
   uint32_t TickCount() override { return 0; }
   int64_t PerformanceCounter() override { return 0; }
   int64_t PerformanceFrequency() override { return 0; }
+  platform::Handle StartThread(platform::ThreadRoutine, void*) override { return nullptr; }
   int ShowMessageBox(const char*, const char*, unsigned) override { return platform::kIdOk; }
   void PumpOneMessage() override {}
+  bool WriteProfileText(const char*, const char*, const char*, const char*) override {
+    return false;
+  }
   platform::File OpenFileForReading(const char*) override { return nullptr; }
   size_t ReadFile(platform::File, void*, size_t) override { return 0; }
   bool SeekFile(platform::File, long) override { return false; }

@@ -1,0 +1,35 @@
+#include "app/ProgressSchedule.h"
+
+void RunProgressCycle(platform::Platform& os, const CAtapi& atapi, ProgressWindow& window,
+                      const std::string& text) {
+  // Without a window the cycle still takes its time, so the polling of the
+  // result is the same.
+  window.Create(kProgressTitle, true);
+  window.SetRange(0, kProgressSteps, 1);
+  window.SetText(text);
+  for (int step = 0; step < kProgressSteps; ++step) {
+    if (atapi.UpdateResult() == RESULT_RUNNING) os.SleepFor(kProgressStepMs);
+    window.Step();
+    window.PeekAndPump(true);
+    if (window.Cancelled()) break;
+  }
+  window.Destroy();
+}
+
+uint8_t RunUpdateWithProgress(platform::Platform& os, CAtapi& atapi, ProgressWindow& window,
+                              const std::string& text, platform::ThreadRoutine worker) {
+  atapi.SetUpdateResult(RESULT_RUNNING);
+  platform::Handle thread = os.StartThread(worker, &atapi);
+  // Without a worker nothing was sent to the drive, and no result would ever
+  // arrive to end the cycles.
+  if (thread == nullptr) {
+    atapi.SetUpdateResult(RESULT_FLASH_FAILED);
+    return RESULT_FLASH_FAILED;
+  }
+  do {
+    RunProgressCycle(os, atapi, window, text);
+  } while (atapi.UpdateResult() == RESULT_RUNNING);
+  // The worker has only its return left; it is not waited for.
+  os.CloseHandle(thread);
+  return atapi.UpdateResult();
+}
