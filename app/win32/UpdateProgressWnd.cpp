@@ -91,8 +91,9 @@ LRESULT CALLBACK CUpdateProgressWnd::WindowProc(HWND window, UINT message, WPARA
 
 bool CUpdateProgressWnd::OpenWindow(const std::string& title, bool smooth) {
   if (window_ != nullptr) RemoveWindow();
-  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
-  ::InitCommonControlsEx(&controls);
+  // InitCommonControlsEx is missing from the common controls of a plain
+  // NT 4.0; the old call registers the progress bar everywhere.
+  ::InitCommonControls();
   if (!RegisterWindowClass(WindowProc)) return false;
   font_ = CreateMessageFont();
   window_ = ::CreateWindowExA(kExStyle, kClassName, title.c_str(), kStyle, 0, 0, kInitialWidth,
