@@ -80,6 +80,9 @@ constexpr long kErrorFileNotFound = 2;
 constexpr long kErrorMoreData = 234;
 constexpr long kErrorNoMoreItems = 259;
 
+constexpr uint32_t kLocaleSystemDefault = 0x0800;  // LOCALE_SYSTEM_DEFAULT
+constexpr uint32_t kLocaleILanguage = 0x0001;      // LOCALE_ILANGUAGE
+
 // What GetVersionExA reports (OSVERSIONINFOA).
 struct OsVersion {
   uint32_t major = 0;
@@ -168,6 +171,30 @@ class Platform {
   // Restart
   virtual void EnableShutdownPrivilege() = 0;  // token calls, results ignored
   virtual bool ExitWindows(uint32_t flags) = 0;
+
+  // The program itself
+  // GetVersionExA with the larger OSVERSIONINFOEXA record, which Windows 95,
+  // 98, ME and NT 4.0 before Service Pack 6 refuse.
+  virtual bool QueryVersionExtended(OsVersion& version) = 0;
+  // CreateMutexA(no security, initially owned, name); LastError tells
+  // kErrorAlreadyExists when another process holds one of that name. The
+  // handle is never closed: it lives as long as the process.
+  virtual Handle CreateOwnedMutex(const char* name) = 0;
+  // GetLocaleInfoA: characters written with the zero, 0 on failure.
+  virtual int LocaleInfo(uint32_t locale, uint32_t type, char* buffer, int size) = 0;
+  // The program file's full path (GetModuleFileNameA); its length.
+  virtual unsigned ProgramPath(char* buffer, unsigned size) = 0;
+  // LoadStringA from the program's string table: the characters copied
+  // (at most size - 1, then a zero), 0 for an id without text.
+  virtual int LoadText(unsigned id, char* buffer, int size) = 0;
+  // The bytes of the program's resource `id` of the named type, or null;
+  // they stay valid as long as the process.
+  virtual const uint8_t* ResourceBytes(const char* type, unsigned id, uint32_t* size) = 0;
+  // FindFirstFileA on a name in the current folder: whether anything matches.
+  virtual bool FindFirstMatch(const char* pattern) = 0;
+  // A box owned by the thread's active window (MessageBoxA with it as owner),
+  // so that the window cannot be used while the box is up.
+  virtual int ShowOwnedMessageBox(const char* text, const char* caption, unsigned style) = 0;
 
   // The engine's diagnostic texts. The programs discard them.
   virtual void Trace(const char* text) = 0;

@@ -36,9 +36,11 @@
 #include "sim/PassThroughPort.h"
 #include "sim/ScsiDevice.h"
 #include "sim/SimFiles.h"
+#include "sim/SimKernel.h"
 #include "sim/SimLibraries.h"
 #include "sim/SimMemory.h"
 #include "sim/SimProfile.h"
+#include "sim/SimProgram.h"
 #include "sim/SimRegistry.h"
 #include "sim/SimThreads.h"
 #include "sim/VirtualClock.h"
@@ -52,6 +54,7 @@ struct MessageBoxRecord {
   unsigned style = 0;
   int answer = 0;
   uint64_t timeUs = 0;
+  bool owned = false;  // by the program's active window
 };
 
 struct ExitWindowsRecord {
@@ -90,10 +93,15 @@ class SimPc : public platform::Platform {
   SimFiles& Files() { return files_; }
   SimThreads& Threads() { return threads_; }
   SimProfile& Profile() { return profile_; }
+  SimProgram& Program() { return program_; }
+  SimKernel& Kernel() { return kernel_; }
 
   void SetWindows(WindowsVersion version);
   void SetVersion(const platform::OsVersion& version) { version_ = version; }
   void FailVersionQuery(bool fail = true) { failVersionQuery_ = fail; }
+  // The larger OSVERSIONINFOEXA record fails where Windows refuses it (the
+  // 9x family, NT 4.0 before Service Pack 6) and when told to.
+  void FailExtendedVersionQuery(bool fail = true) { failExtendedVersionQuery_ = fail; }
   void SetSystemDirectoryPath(std::string path) { systemDirectory_ = std::move(path); }
 
   // WNASPI32.DLL in the system directory, with either entry point missing.
@@ -247,6 +255,21 @@ class SimPc : public platform::Platform {
   void EnableShutdownPrivilege() override;
   bool ExitWindows(uint32_t flags) override;
 
+  bool QueryVersionExtended(platform::OsVersion& version) override;
+  platform::Handle CreateOwnedMutex(const char* name) override;
+  int LocaleInfo(uint32_t locale, uint32_t type, char* buffer, int size) override {
+    return kernel_.LocaleInfo(locale, type, buffer, size);
+  }
+  unsigned ProgramPath(char* buffer, unsigned size) override { return program_.Path(buffer, size); }
+  int LoadText(unsigned id, char* buffer, int size) override {
+    return program_.LoadText(id, buffer, size);
+  }
+  const uint8_t* ResourceBytes(const char* type, unsigned id, uint32_t* size) override {
+    return program_.Resource(type, id, size);
+  }
+  bool FindFirstMatch(const char* pattern) override { return files_.Exists(pattern); }
+  int ShowOwnedMessageBox(const char* text, const char* caption, unsigned style) override;
+
   void Trace(const char* text) override;
 
  private:
@@ -255,7 +278,7 @@ class SimPc : public platform::Platform {
     uint32_t error = 0;
     int times = 0;
   };
-  enum class HandleKind { kDevice, kEvent, kThread };
+  enum class HandleKind { kDevice, kEvent, kMutex, kThread };
   struct HandleState {
     HandleKind kind = HandleKind::kEvent;
     bool open = true;
@@ -274,6 +297,7 @@ class SimPc : public platform::Platform {
 
   platform::OsVersion version_;
   bool failVersionQuery_ = false;
+  bool failExtendedVersionQuery_ = false;
   std::string systemDirectory_ = "C:\\WINDOWS\\SYSTEM";
   uint32_t lastError_ = 0;
   std::map<uint32_t, std::string> errorTexts_;
@@ -285,6 +309,8 @@ class SimPc : public platform::Platform {
   SimRegistry registry_;
   SimThreads threads_{clock_};
   SimProfile profile_;
+  SimProgram program_;
+  SimKernel kernel_;
 
   unsigned driveTypes_[26] = {};
   std::map<char, OpenFailure> openFailures_;

@@ -262,6 +262,58 @@ bool Win32Platform::ExitWindows(uint32_t flags) {
   return ::ExitWindowsEx(flags, 0) != FALSE;
 }
 
+bool Win32Platform::QueryVersionExtended(OsVersion& version) {
+  OSVERSIONINFOEXA info;
+  std::memset(&info, 0, sizeof info);
+  info.dwOSVersionInfoSize = sizeof info;  // 156
+  if (!::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info))) return false;
+  version.major = info.dwMajorVersion;
+  version.minor = info.dwMinorVersion;
+  version.build = info.dwBuildNumber;
+  version.platformId = info.dwPlatformId;
+  std::memcpy(version.servicePack, info.szCSDVersion, sizeof version.servicePack);
+  version.servicePack[sizeof version.servicePack - 1] = '\0';
+  return true;
+}
+
+Handle Win32Platform::CreateOwnedMutex(const char* name) {
+  return ::CreateMutexA(nullptr, TRUE, name);
+}
+
+int Win32Platform::LocaleInfo(uint32_t locale, uint32_t type, char* buffer, int size) {
+  return ::GetLocaleInfoA(locale, type, buffer, size);
+}
+
+unsigned Win32Platform::ProgramPath(char* buffer, unsigned size) {
+  return ::GetModuleFileNameA(nullptr, buffer, size);
+}
+
+int Win32Platform::LoadText(unsigned id, char* buffer, int size) {
+  return ::LoadStringA(::GetModuleHandleA(nullptr), id, buffer, size);
+}
+
+const uint8_t* Win32Platform::ResourceBytes(const char* type, unsigned id, uint32_t* size) {
+  HMODULE program = ::GetModuleHandleA(nullptr);
+  HRSRC found = ::FindResourceA(program, MAKEINTRESOURCEA(id), type);
+  if (found == nullptr) return nullptr;
+  HGLOBAL loaded = ::LoadResource(program, found);
+  if (loaded == nullptr) return nullptr;
+  *size = ::SizeofResource(program, found);
+  return static_cast<const uint8_t*>(::LockResource(loaded));
+}
+
+bool Win32Platform::FindFirstMatch(const char* pattern) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = ::FindFirstFileA(pattern, &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  ::FindClose(search);
+  return true;
+}
+
+int Win32Platform::ShowOwnedMessageBox(const char* text, const char* caption, unsigned style) {
+  return ::MessageBoxA(::GetActiveWindow(), text, caption, style);
+}
+
 void Win32Platform::Trace(const char*) {}
 
 Platform& System() {

@@ -61,6 +61,15 @@ class Win32Platform final : public Platform {
   void EnableShutdownPrivilege() override;
   bool ExitWindows(uint32_t flags) override;
 
+  bool QueryVersionExtended(OsVersion& version) override;
+  Handle CreateOwnedMutex(const char* name) override;
+  int LocaleInfo(uint32_t locale, uint32_t type, char* buffer, int size) override;
+  unsigned ProgramPath(char* buffer, unsigned size) override;
+  int LoadText(unsigned id, char* buffer, int size) override;
+  const uint8_t* ResourceBytes(const char* type, unsigned id, uint32_t* size) override;
+  bool FindFirstMatch(const char* pattern) override;
+  int ShowOwnedMessageBox(const char* text, const char* caption, unsigned style) override;
+
   void Trace(const char* text) override;
 };
 

@@ -65,5 +65,13 @@ class InertPlatform : public platform::Platform {
   long CloseRegistryKey(platform::RegistryKey) override { return platform::kErrorSuccess; }
   void EnableShutdownPrivilege() override {}
   bool ExitWindows(uint32_t) override { return false; }
+  bool QueryVersionExtended(platform::OsVersion&) override { return false; }
+  platform::Handle CreateOwnedMutex(const char*) override { return nullptr; }
+  int LocaleInfo(uint32_t, uint32_t, char*, int) override { return 0; }
+  unsigned ProgramPath(char*, unsigned) override { return 0; }
+  int LoadText(unsigned, char*, int) override { return 0; }
+  const uint8_t* ResourceBytes(const char*, unsigned, uint32_t*) override { return nullptr; }
+  bool FindFirstMatch(const char*) override { return false; }
+  int ShowOwnedMessageBox(const char*, const char*, unsigned) override { return platform::kIdOk; }
   void Trace(const char*) override {}
 };
