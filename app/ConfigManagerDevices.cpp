@@ -1,0 +1,105 @@
+#include "app/ConfigManagerDevices.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr const char* kDeviceTree = "Config Manager\\Enum";
+constexpr uint32_t kKeyNameSize = 260;
+constexpr uint32_t kValueNameSize = 256;
+constexpr uint32_t kDataLimit = 253;  // of a 256-byte buffer
+
+// Closes the key when it goes out of scope, whichever way the search left.
+class OpenKey {
+ public:
+  OpenKey(platform::Platform& os, const std::string& path) : os_(os) {
+    if (os_.OpenRegistryKey(platform::HkeyDynData(), path.c_str(), platform::kKeyRead, &key_) !=
+        platform::kErrorSuccess) {
+      key_ = nullptr;
+    }
+  }
+  ~OpenKey() {
+    if (key_ != nullptr) os_.CloseRegistryKey(key_);
+  }
+  OpenKey(const OpenKey&) = delete;
+  OpenKey& operator=(const OpenKey&) = delete;
+
+  bool IsOpen() const { return key_ != nullptr; }
+  platform::RegistryKey Get() const { return key_; }
+
+ private:
+  platform::Platform& os_;
+  platform::RegistryKey key_ = nullptr;
+};
+
+bool NamesBlockedDrive(const std::string& hardwareKey) {
+  return hardwareKey.find("OD-J207P") != std::string::npos &&
+         hardwareKey.find("PNP0600") != std::string::npos;
+}
+
+// Reads value `index` of the node again, with its data; true when it is a
+// text naming the blocked drive. Only the bytes read are searched, so a
+// text without its zero is safe.
+bool HardwareKeyBlocks(platform::Platform& os, const std::string& nodePath, uint32_t index,
+                       bool* opened) {
+  OpenKey node(os, nodePath);
+  *opened = node.IsOpen();
+  if (!node.IsOpen()) return false;
+  char name[kValueNameSize];
+  uint32_t nameSize = sizeof name;
+  uint32_t type = 0;
+  uint8_t data[256] = {};
+  uint32_t dataSize = kDataLimit;
+  if (os.EnumRegistryValue(node.Get(), index, name, &nameSize, &type, data, &dataSize) !=
+      platform::kErrorSuccess) {
+    return false;
+  }
+  if (type != platform::kRegSz || dataSize > kDataLimit) return false;
+  const char* text = reinterpret_cast<const char*>(data);
+  const void* end = std::memchr(text, '\0', dataSize);
+  const size_t length =
+      end != nullptr ? static_cast<size_t>(static_cast<const char*>(end) - text) : dataSize;
+  return NamesBlockedDrive(std::string(text, length));
+}
+
+// Every value of one device node; blocked when a key cannot be opened or
+// its hardware key names the drive.
+DeviceCheck CheckDeviceNode(platform::Platform& os, const std::string& nodePath) {
+  OpenKey node(os, nodePath);
+  if (!node.IsOpen()) return DeviceCheck::kBlocked;
+  uint32_t values = 0;
+  if (os.RegistryValueCount(node.Get(), &values) != platform::kErrorSuccess) values = 0;
+  for (uint32_t index = 0; index < values; ++index) {
+    char name[kValueNameSize];
+    uint32_t nameSize = sizeof name;
+    if (os.EnumRegistryValue(node.Get(), index, name, &nameSize, nullptr, nullptr, nullptr) !=
+        platform::kErrorSuccess) {
+      continue;
+    }
+    name[sizeof name - 1] = '\0';
+    if (std::strcmp(name, "HardWareKey") != 0) continue;
+    bool opened = false;
+    const bool blocks = HardwareKeyBlocks(os, nodePath, index, &opened);
+    if (!opened || blocks) return DeviceCheck::kBlocked;
+  }
+  return DeviceCheck::kClear;
+}
+
+}  // namespace
+
+DeviceCheck CheckConfigManagerDevices(platform::Platform& os) {
+  OpenKey tree(os, kDeviceTree);
+  if (!tree.IsOpen()) return DeviceCheck::kBlocked;
+  for (uint32_t index = 0;; ++index) {
+    char name[kKeyNameSize] = {};
+    if (os.EnumRegistrySubkey(tree.Get(), index, name, sizeof name) != platform::kErrorSuccess) {
+      break;
+    }
+    name[sizeof name - 1] = '\0';
+    if (CheckDeviceNode(os, std::string(kDeviceTree) + "\\" + name) == DeviceCheck::kBlocked) {
+      return DeviceCheck::kBlocked;
+    }
+  }
+  return DeviceCheck::kClear;
+}
