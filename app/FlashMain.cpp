@@ -1,8 +1,13 @@
+#include "app/FlashApp.h"
 #include "app/Globals.h"
+#include "app/win32/WindowPages.h"
 #include "platform/Program.h"
 
-// The drive object has scanned during static initialisation; the pages come
-// later.
+// The drive object has scanned during static initialisation; the pages
+// follow. The exit code carries no meaning.
 int ProgramMain() {
+  WindowPages pages;
+  CFlashApp app(platform::System(), pages);
+  app.InitInstance();
   return 0;
 }

@@ -70,7 +70,7 @@ void UpdatePage::Select(int line) {
 }
 
 void UpdatePage::LockForQuestion() {
-  buttons_ = {false, false, false};
+  buttons_ = {false, false, false, false};
 }
 
 bool UpdatePage::AskToUpdate() {

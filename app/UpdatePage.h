@@ -14,10 +14,14 @@
 constexpr const char* kNewFirmwareVersion = "1.01";
 constexpr const char* kNoDriveCaption = "Error - OD-K818R Upgrade Program";
 
+// What the user can operate on the page. The drive list goes with the
+// buttons: a drive chosen while the question is up or the update runs
+// would move the drive object away from the drive being written.
 struct UpdateButtons {
   bool back = true;
   bool update = true;
   bool exit = true;
+  bool driveList = true;
 };
 
 class UpdatePage {

@@ -148,6 +148,7 @@ TEST_F(Pages, QuestionNamesTheDriveAndNoUnlocksTheButtons) {
 
   page.LockForQuestion();
   EXPECT_FALSE(page.Buttons().back || page.Buttons().update || page.Buttons().exit);
+  EXPECT_FALSE(page.Buttons().driveList);
   pc_.QueueMessageBoxAnswer(platform::kIdNo);
   EXPECT_FALSE(page.AskToUpdate());
   const sim::MessageBoxRecord& box = pc_.MessageBoxes().back();
@@ -157,6 +158,7 @@ TEST_F(Pages, QuestionNamesTheDriveAndNoUnlocksTheButtons) {
   EXPECT_EQ(box.style, platform::kMbYesNo | platform::kMbIconQuestion);
   EXPECT_TRUE(box.owned);
   EXPECT_TRUE(page.Buttons().back && page.Buttons().update && page.Buttons().exit);
+  EXPECT_TRUE(page.Buttons().driveList);
   EXPECT_EQ(page.PageText(), textBefore);
 
   page.LockForQuestion();
@@ -164,6 +166,7 @@ TEST_F(Pages, QuestionNamesTheDriveAndNoUnlocksTheButtons) {
   EXPECT_TRUE(page.AskToUpdate());
   EXPECT_EQ(page.PageText(), Text(115));
   EXPECT_FALSE(page.Buttons().back || page.Buttons().update || page.Buttons().exit);
+  EXPECT_FALSE(page.Buttons().driveList);
 }
 
 TEST_F(Pages, JapaneseQuestion) {

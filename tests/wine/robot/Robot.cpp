@@ -7,6 +7,7 @@
 //   robot select TITLE ID LINE          robot click TITLE ID
 //   robot msgbox TITLE [MS]             robot press TITLE ID
 //   robot key TITLE enter|esc           robot wait-exit EXE [MS]
+//   robot styles TITLE                  robot focus TITLE ID
 //   robot error-text CODE               this system's text for a Win32 error
 //
 // TITLE matches a visible top-level window exactly, or by prefix when it
@@ -141,6 +142,28 @@ int ListWindowControls(const std::wstring& title) {
   return kDone;
 }
 
+std::string HexStyle(LONG_PTR style) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%08lX", static_cast<unsigned long>(style & 0xFFFFFFFF));
+  return text;
+}
+
+// The window's and every control's style and extended style, as a
+// template defines them (the program may have changed them since).
+int ListStyles(const std::wstring& title) {
+  HWND window = RequireWindow(title);
+  if (!window) return kNotFound;
+  Print("window\t" + Utf8(ClassName(window)) + "\t" +
+        HexStyle(GetWindowLongPtrW(window, GWL_STYLE)) + "\t" +
+        HexStyle(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+  for (const Control& control : ListControls(window)) {
+    Print(std::to_string(control.id) + "\t" + Utf8(control.className) + "\t" +
+          HexStyle(GetWindowLongPtrW(control.handle, GWL_STYLE)) + "\t" +
+          HexStyle(GetWindowLongPtrW(control.handle, GWL_EXSTYLE)));
+  }
+  return kDone;
+}
+
 // A control the user could operate: present, visible and enabled.
 HWND UsableControl(const std::wstring& title, const wchar_t* idText, int& status) {
   long id = 0;
@@ -198,6 +221,15 @@ int Click(const std::wstring& title, const wchar_t* id) {
   if (!button) return status;
   // Posted: a sent BM_CLICK would block for as long as the box it opens.
   PostMessageW(button, BM_CLICK, 0, 0);
+  return kDone;
+}
+
+// Moves the keyboard focus to a control, as Tab or a click would.
+int Focus(const std::wstring& title, const wchar_t* id) {
+  int status = kDone;
+  HWND control = UsableControl(title, id, status);
+  if (!control) return status;
+  PostMessageW(GetParent(control), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
   return kDone;
 }
 
@@ -287,6 +319,7 @@ int Run(int argc, wchar_t** argv) {
   if (command == L"wait-window") return WaitWindow(title, WaitArgument(argc, argv, 3));
   if (command == L"wait-no-window") return WaitNoWindow(title, WaitArgument(argc, argv, 3));
   if (command == L"controls") return ListWindowControls(title);
+  if (command == L"styles") return ListStyles(title);
   if (command == L"msgbox") return ReadMessageBox(title, WaitArgument(argc, argv, 3));
   if (command == L"error-text") return ErrorText(argv[2]);
   if (command == L"wait-exit") return WaitExit(title, WaitArgument(argc, argv, 3));
@@ -294,6 +327,7 @@ int Run(int argc, wchar_t** argv) {
   if (command == L"lines") return ListControlLines(title, argv[3]);
   if (command == L"click" || command == L"press") return Click(title, argv[3]);
   if (command == L"key") return TypeKey(title, argv[3]);
+  if (command == L"focus") return Focus(title, argv[3]);
   if (argc < 5) return Fail(kUsage, L"missing argument for " + command);
   if (command == L"select") return SelectLine(title, argv[3], argv[4]);
   return Fail(kUsage, L"unknown command " + command);

@@ -1,0 +1,70 @@
+#include "app/win32/LicenseDlg.h"
+
+#include <memory>
+
+#include "app/win32/AboutDlg.h"
+#include "app/win32/PageArt.h"
+#include "app/win32/UpdateDlg.h"
+#include "platform/Platform.h"
+
+CLicenseDlg::CLicenseDlg() : CDialog(IDD_LICENSE_PAGE), page_(platform::System()) {}
+
+BOOL CLicenseDlg::OnInitDialog() {
+  page_.Open();
+  if (!page_.VersionMenuText().empty()) {
+    HMENU menu = ::GetSystemMenu(Window(), FALSE);
+    ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(menu, MF_STRING, IDM_VERSION_BOX, page_.VersionMenuText().c_str());
+  }
+  SetPageIcons(Window());
+  exit_.Attach(Window(), IDC_LICENSE_EXIT);
+  accept_.Attach(Window(), IDC_ACCEPT);
+  // Both buttons wear the default frame; Exit ends as the default command,
+  // so Enter in the licence text leaves the program.
+  accept_.SetDefault(true);
+  exit_.SetDefault(true);
+
+  if (!page_.PassGate()) {
+    Quit();
+    return FALSE;
+  }
+  page_.LoadTexts();
+  SetItemText(IDC_LICENSE_TEXT, page_.LicenseText());
+  SetItemText(IDC_ACCEPT_PROMPT, page_.PromptText());
+  return TRUE;
+}
+
+bool CLicenseDlg::OnCommand(int id, int code) {
+  if (id == IDC_ACCEPT && code == BN_CLICKED) {
+    Accept();
+    return true;
+  }
+  return CDialog::OnCommand(id, code);
+}
+
+void CLicenseDlg::Accept() {
+  End(IDCANCEL);
+  auto update = std::make_unique<CUpdateDlg>();
+  update->MakeMainWindow();
+  update->RunModal(nullptr);
+}
+
+bool CLicenseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR* result) {
+  switch (message) {
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) != IDM_VERSION_BOX) return false;
+      CAboutDlg().RunModal(Window());
+      *result = TRUE;
+      return true;
+    case WM_PAINT:
+      PaintPage(Window());
+      *result = TRUE;
+      return true;
+    case WM_QUERYDRAGICON:
+      *result = reinterpret_cast<INT_PTR>(ProgramIcon());
+      ::SetWindowLongPtrA(Window(), DWLP_MSGRESULT, *result);
+      return true;
+    default:
+      return false;
+  }
+}
