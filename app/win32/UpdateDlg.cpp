@@ -1,8 +1,10 @@
 #include "app/win32/UpdateDlg.h"
 
 #include "app/Globals.h"
+#include "app/UpdateRun.h"
 #include "app/win32/LicenseDlg.h"
 #include "app/win32/PageArt.h"
+#include "app/win32/UpdateProgressWnd.h"
 #include "platform/Platform.h"
 
 CUpdateDlg::CUpdateDlg() : CDialog(IDD_UPDATE_PAGE), page_(platform::System(), g_Atapi) {}
@@ -58,14 +60,17 @@ bool CUpdateDlg::OnCommand(int id, int code) {
   }
   if (code != BN_CLICKED) return false;
   switch (id) {
+    // Enter, Esc and the close box send these too, disabled buttons or not:
+    // nothing may leave or restart the page while the drive is being
+    // written, nor after the run.
     case IDC_UPDATE:
-      Update();
+      if (page_.Buttons().update) Update();
       return true;
     case IDC_BACK:
-      Back();
+      if (page_.Buttons().back) Back();
       return true;
     case IDC_UPDATE_EXIT:
-      End(IDCANCEL);
+      if (page_.Buttons().exit) End(IDCANCEL);
       return true;
     default:
       return false;
@@ -80,7 +85,11 @@ void CUpdateDlg::Update() {
   if (yes) RunUpdate();
 }
 
-void CUpdateDlg::RunUpdate() {}
+void CUpdateDlg::RunUpdate() {
+  platform::Platform& os = platform::System();
+  CUpdateProgressWnd window(os, ProfileFileName(os), Window());
+  RunUpdateOnPage(os, g_Atapi, page_, window, [this]() { Apply(); });
+}
 
 void CUpdateDlg::Back() {
   End(IDCANCEL);
