@@ -374,3 +374,59 @@ wait_for_restart() {
   done
   fail "no restart of Windows seen within $seconds s"
 }
+
+# ---- The flasher's update run ----------------------------------------------
+
+# Takes the flasher from its licence page through Update to the Yes of the
+# question box; the update run starts.
+confirm_update() {
+  must_robot wait-window "OD-K818R Firmware Upgrade" 30000
+  must_robot click "OD-K818R Firmware Upgrade" 1000
+  must_robot wait-window "OD-K818R Firmware Upgrade" 10000
+  wait_for_control "OD-K818R Firmware Upgrade" 1007 10000
+  must_robot click "OD-K818R Firmware Upgrade" 1
+  must_robot msgbox FlashK818R 10000
+  must_robot press FlashK818R 6
+}
+
+# Waits until the window TITLE has a control ID (the update page has the
+# licence page's caption).
+wait_for_control() {
+  local title=$1 id=$2 ms=${3:-10000} tenth
+  for ((tenth = 0; tenth < ms / 100; tenth++)); do
+    if "$WINE" "$ROBOT" controls "$title" 2>/dev/null | grep -qP "^$id\t"; then return 0; fi
+    sleep 0.1
+  done
+  fail "no control $id in the window $title"
+}
+
+# The text of control ID of the window TITLE, as the robot writes texts.
+control_text() {
+  "$WINE" "$ROBOT" controls "$1" 2>/dev/null | awk -F'\t' -v id="$2" '$1 == id { print $5 }'
+}
+
+# The drive commands of the ASPI log as one word each, runs of the same word
+# folded into "WORD xN": INQUIRY, TUR, WRITE, CLOSE, READ, OTHER.
+command_summary() {
+  log_requests | grep -E '^#[0-9]+ EXEC ' | awk '
+    {
+      cdb = $0; sub(/.*cdb=/, "", cdb); split(cdb, byte, " ")
+      buflen = $0; sub(/.*buflen=/, "", buflen); sub(/ .*/, "", buflen)
+      if (byte[1] == "12") word = "INQUIRY"
+      else if (byte[1] == "00") word = "TUR"
+      else if (byte[1] == "5A" && byte[6] == "A0") word = (buflen == "0") ? "CLOSE" : "WRITE"
+      else if (byte[1] == "5A" && byte[6] == "11") word = "READ"
+      else word = "OTHER"
+      if (word == last) { count++; next }
+      if (last != "") print (count > 1 ? last " x" count : last)
+      last = word; count = 1
+    }
+    END { if (last != "") print (count > 1 ? last " x" count : last) }'
+}
+
+# Seconds between the closing command and the request after it.
+seconds_after_closing() {
+  grep -E '^[0-9.]+ #[0-9]+ (EXEC|done)' "$ASPI_LOG" | awk '
+    / EXEC / && closing_at != "" && !done { print $1 - closing_at; done = 1 }
+    / EXEC / && / cdb=5A 00 38 41 53 A0 / && / buflen=0 / && closing_at == "" { closing_at = $1 }'
+}
