@@ -1,0 +1,41 @@
+# Windows 98, English: a whole update from the licence page to the restart.
+# The flasher waits more than 60 s after the closing command on this road
+# by design, so this case takes over a minute.
+
+readonly SUCCESS_TEXT='Firmware has been updated successfully.\nYour computer will be restarted. '
+
+run_case() {
+  install_test_aspi
+  scenario <<'SCENARIO'
+aspi ha=0 target=1 lun=0 k818r revision=1.00 notready=3000
+SCENARIO
+  put_image
+  start_flasher win98
+  confirm_update
+
+  must_robot wait-window "Updating ..." 10000
+  must_robot controls "Updating ..."
+  grep -qP '^11\tStatic\tenabled\tvisible\tUpdating microcode\.' <<<"$ROBOT_OUT" ||
+    fail "the progress window does not show the updating text"
+  grep -qP '^10\tButton\t[a-z]+\thidden\t Cancel $' <<<"$ROBOT_OUT" ||
+    fail "the Cancel button is not there, hidden"
+  expect_equal "page text while updating" "$(control_text "OD-K818R Firmware Upgrade" 1012)" \
+    'Updating microcode.\r\nDo not stop updating, shut down the PC, or turn off power.'
+
+  must_robot msgbox FlashK818R 150000
+  grep -qxF "text	$SUCCESS_TEXT" <<<"$ROBOT_OUT" || fail "the box does not say the update succeeded"
+  expect_equal "page text" "$(control_text "OD-K818R Firmware Upgrade" 1012)" "$SUCCESS_TEXT"
+  restart_requested && fail "Windows was restarted before the box was closed"
+  must_robot press FlashK818R 1
+  wait_for_restart 30
+
+  local summary
+  summary=$(command_summary)
+  # The scan's INQUIRY, then the type code and the type check.
+  expect_equal "first commands" "$(sed -n 1p <<<"$summary")" 'INQUIRY x3'
+  expect_equal "after the INQUIRYs" "$(sed -n '2,3p' <<<"$summary")" $'WRITE x4\nCLOSE'
+  sed -n 4p <<<"$summary" | grep -qE '^TUR( x[0-9]+)?$' || fail "no polling after the closing: $summary"
+  expect_equal "read-back" "$(sed -n '5,$p' <<<"$summary")" 'READ x992'
+  awk '{ exit !($1 > 60 && $1 < 63) }' <<<"$(seconds_after_closing)" ||
+    fail "the closing command was followed after $(seconds_after_closing) s, not just over 60"
+}
