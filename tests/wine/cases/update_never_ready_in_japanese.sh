@@ -1,0 +1,31 @@
+# Windows 98 with a Japanese system locale: a drive that never becomes ready
+# after the closing command ends in the Japanese failure text, with no
+# restart. It waits out the closing command's minute and two minutes of
+# polling: the longest case.
+
+readonly PAGE=OD-K818R\ Firmware\ Upgrade
+readonly FAILED='OD-K818Rファームウェアの更新に失敗しました。\r\n\r\nハードウェアエラーが発生しています。\r\nご使用のドライブは修理する必要があると思われます。\r\n\r\n'
+readonly EXIT_HINT='\r\n\r\n"Exit"をクリックして、プログラムを終了して下さい。'
+
+run_case() {
+  use_japanese_locale
+  install_test_aspi
+  scenario <<'SCENARIO'
+aspi ha=0 target=1 lun=0 k818r revision=1.00
+fault neverready
+SCENARIO
+  put_image
+  start_flasher win98
+  confirm_update
+  must_robot wait-window "Updating ..." 10000
+  screenshot "progress-japanese"
+  must_robot msgbox FlashK818R 240000
+  grep -qxF "text	$FAILED" <<<"$ROBOT_OUT" || fail "the box does not say the update failed"
+  must_robot press FlashK818R 1
+  must_robot wait-no-window FlashK818R 5000
+  expect_equal "page text" "$(control_text "$PAGE" 1012)" "$FAILED$EXIT_HINT"
+  [[ $(log_count 'cdb=5A 00 38 41 53 11 ') == 0 ]] || fail "a drive that never came back was read"
+  restart_requested && fail "Windows was restarted after a failed update"
+  must_robot click "$PAGE" 2
+  wait_program 10 || fail "Exit did not end the flasher"
+}
