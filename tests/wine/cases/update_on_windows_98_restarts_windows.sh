@@ -22,6 +22,18 @@ SCENARIO
   expect_equal "page text while updating" "$(control_text "OD-K818R Firmware Upgrade" 1012)" \
     'Updating microcode.\r\nDo not stop updating, shut down the PC, or turn off power.'
 
+  # Esc typed into the progress window closes it; a fresh one takes its
+  # place at once and the update goes on.
+  must_robot wait-window "Updating ..." 1000
+  local first=$ROBOT_OUT
+  must_robot key "Updating ..." esc
+  local tenth
+  for ((tenth = 0; tenth < 30; tenth++)); do
+    robot wait-window "Updating ..." 100 >/dev/null && [[ $ROBOT_OUT != "$first" ]] && break
+    sleep 0.1
+  done
+  [[ $ROBOT_OUT != "$first" ]] || fail "Esc did not replace the progress window"
+
   must_robot msgbox FlashK818R 150000
   grep -qxF "text	$SUCCESS_TEXT" <<<"$ROBOT_OUT" || fail "the box does not say the update succeeded"
   expect_equal "page text" "$(control_text "OD-K818R Firmware Upgrade" 1012)" "$SUCCESS_TEXT"
@@ -36,6 +48,14 @@ SCENARIO
   expect_equal "after the INQUIRYs" "$(sed -n '2,3p' <<<"$summary")" $'WRITE x4\nCLOSE'
   sed -n 4p <<<"$summary" | grep -qE '^TUR( x[0-9]+)?$' || fail "no polling after the closing: $summary"
   expect_equal "read-back" "$(sed -n '5,$p' <<<"$summary")" 'READ x992'
+  [[ $(log_count 'cdb=5A 00 38 41 53 A0 [0-9A-F]{2} E4 ') == 1 ]] ||
+    fail "the closing command was not sent once, for four blocks"
+  # Each progress window left its position in the program's profile file.
+  local profile
+  profile=$(find "$RUN_PREFIX/drive_c/windows" -maxdepth 1 -iname 'FlashK818R.INI' | head -1)
+  [[ -n $profile ]] || fail "no FlashK818R.INI in the Windows folder"
+  tr -d '\r' <"$profile" | grep -qxE 'X=-?[0-9]+' || fail "no X in $(cat "$profile")"
+  tr -d '\r' <"$profile" | grep -qxE 'Y=-?[0-9]+' || fail "no Y in $(cat "$profile")"
   awk '{ exit !($1 > 60 && $1 < 63) }' <<<"$(seconds_after_closing)" ||
     fail "the closing command was followed after $(seconds_after_closing) s, not just over 60"
 }
