@@ -13,7 +13,14 @@ class PageOutcome : public OutcomeDisplay {
 
   void ShowPage(const std::string& text, bool exitEnabled) override {
     page_.SetPageText(text);
-    page_.SetButtons(UpdateButtons{false, false, exitEnabled});
+    // The drive list stays locked too: a new selection would overwrite the
+    // outcome and readdress the drive object.
+    UpdateButtons buttons;
+    buttons.back = false;
+    buttons.update = false;
+    buttons.exit = exitEnabled;
+    buttons.driveList = false;
+    page_.SetButtons(buttons);
     refresh_();
   }
   void ShowBox(const std::string& text) override {

@@ -47,7 +47,8 @@ TEST(UpdateRun, AVerifiedUpdateEndsInTheSuccessBoxAndTheRestart) {
   run.Go();
   const std::string success = run.Text(105);
   EXPECT_EQ(run.page->PageText(), success);
-  EXPECT_FALSE(run.page->Buttons().back || run.page->Buttons().update || run.page->Buttons().exit);
+  EXPECT_FALSE(run.page->Buttons().back || run.page->Buttons().update || run.page->Buttons().exit ||
+               run.page->Buttons().driveList);
   const sim::MessageBoxRecord& box = run.rig.pc.MessageBoxes().back();
   EXPECT_EQ(box.text, success);
   EXPECT_EQ(box.caption, "FlashK818R");
@@ -69,7 +70,8 @@ TEST(UpdateRun, ADriveThatNeverComesBackEndsInTheFailureTextWithoutARestart) {
   const std::string failed = FormatMessageText(run.Text(144), "OD-K818R") + run.Text(156);
   EXPECT_EQ(run.rig.pc.MessageBoxes().back().text, failed);
   EXPECT_EQ(run.page->PageText(), failed + run.Text(134));
-  EXPECT_FALSE(run.page->Buttons().back || run.page->Buttons().update);
+  EXPECT_FALSE(run.page->Buttons().back || run.page->Buttons().update ||
+               run.page->Buttons().driveList);
   EXPECT_TRUE(run.page->Buttons().exit);
   EXPECT_TRUE(run.rig.pc.ExitWindowsCalls().empty());
   EXPECT_EQ(run.refreshedTexts, (std::vector<std::string>{failed, failed + run.Text(134)}));
