@@ -3,7 +3,7 @@
 # wine-test.sh; every function reports through `say` and fails through `fail`.
 
 # Bump when the prepared prefix changes, so that cached ones are rebuilt.
-readonly PREFIX_LAYOUT=4
+readonly PREFIX_LAYOUT=5
 
 say() { printf '%s\n' "$*"; }
 fail() {
@@ -64,10 +64,12 @@ prepare_template() {
     "$WINE" wineboot -i >/dev/null 2>&1
     # No window manager on Xvfb: let Wine draw the frames itself.
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    # Japanese boxes show empty squares without these.
+    # Japanese boxes show empty squares without these. Wine's stand-in for
+    # "MS Sans Serif" is wider than the real face, so forms laid out for it
+    # would wrap their lines; the condensed face keeps to its widths.
     local face
     for face in "MS UI Gothic=IPAGothic" "MS Gothic=IPAGothic" "ＭＳ ゴシック=IPAGothic" \
-      "MS PGothic=IPAPGothic" "ＭＳ Ｐゴシック=IPAPGothic"; do
+      "MS PGothic=IPAPGothic" "ＭＳ Ｐゴシック=IPAPGothic" "MS Sans Serif=DejaVu Sans Condensed"; do
       "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${face%=*}" /d "${face#*=}" /f \
         >/dev/null 2>&1
     done
@@ -205,6 +207,25 @@ reg_value() {
     END { exit !found }' <<<"$output"
 }
 
+# An instance key HKLM\Enum\SCSI\MODEL\INSTANCE as Windows 95/98/ME keeps
+# one for a SCSI or ATAPI device: its RevisionLevel text and, when given,
+# its one-byte AutoInsertNotification (hex, 00 or 01).
+add_scsi_instance() {
+  local key="HKLM\\Enum\\SCSI\\$1\\$2"
+  wine_reg add "$key" /v RevisionLevel /t REG_SZ /d "$3" /f >/dev/null ||
+    fail "could not add $key"
+  if [[ -n ${4:-} ]]; then
+    wine_reg add "$key" /v AutoInsertNotification /t REG_BINARY /d "$4" /f >/dev/null ||
+      fail "could not set AutoInsertNotification under $key"
+  fi
+}
+
+# The AutoInsertNotification of that instance key as `reg query` shows it
+# ("00", "01"), or "none" when it has none.
+scsi_setting() {
+  reg_value "HKLM\\Enum\\SCSI\\$1\\$2" AutoInsertNotification || echo none
+}
+
 set_windows_version() {
   "$WINE" reg add "HKCU\\Software\\Wine\\AppDefaults\\$1" /v Version /d "$2" /f >/dev/null 2>&1 ||
     fail "could not set the Windows version of $1"
@@ -247,7 +268,7 @@ build_file() {
   case $name in
     FlashK818R.exe) echo "$build/app/$name" ;;
     UpdaterK818R.exe) echo "$build/launcher/$name" ;;
-    robot.exe | robot-target.exe) echo "$build/tests/wine/$name" ;;
+    robot.exe | robot-target.exe | flasher-stand-in.exe) echo "$build/tests/wine/$name" ;;
     wnaspi32.dll) echo "$build/tests/wine/aspi/$name" ;;
     *) echo "$build/$name" ;;
   esac
@@ -259,6 +280,22 @@ put_program() {
   path=$(build_file "$1" "$WIN_BUILD")
   [[ -f $path ]] || fail "$1 is not in $WIN_BUILD"
   cp "$path" "$WORK_FOLDER/"
+}
+
+# Puts a stand-in for the flasher into the working folder as FlashK818R.exe;
+# once started, it leaves $WORK_FOLDER/flasher-started.txt.
+put_stand_in_flasher() {
+  local path
+  path=$(build_file flasher-stand-in.exe "$WIN_BUILD")
+  [[ -f $path ]] || fail "flasher-stand-in.exe is not in $WIN_BUILD"
+  cp "$path" "$WORK_FOLDER/FlashK818R.exe"
+}
+
+# Starts the launcher from the working folder as Windows VERSION.
+start_launcher() {
+  set_windows_version UpdaterK818R.exe "$1"
+  put_program UpdaterK818R.exe
+  start_program UpdaterK818R.exe
 }
 
 # Copies an image file into the working folder as K818R_10.BIN: the demo

@@ -116,7 +116,8 @@ setup() {
   build_windows "$arch" "$build"
   printf '%s\n%s\n%s\n' "$arch" "$build" "$PROGRAM_LOADER" >"$WORK_DIR/windows-build"
   local needed
-  for needed in robot.exe robot-target.exe wnaspi32.dll FlashK818R.exe UpdaterK818R.exe; do
+  for needed in robot.exe robot-target.exe flasher-stand-in.exe wnaspi32.dll FlashK818R.exe \
+    UpdaterK818R.exe; do
     [[ -f $(build_file "$needed" "$build") ]] || fail "$needed was not built in $build"
   done
   say "Wine: ready ($arch build in $build, programs through $PROGRAM_LOADER)"
