@@ -132,6 +132,19 @@ TEST(LauncherProbe, LibraryWithoutBothEntryPointsCountsAsMissing) {
   }
 }
 
+TEST(LauncherProbe, LibraryThatLoadsIsUsedOnTheNtFamilyToo) {
+  sim::SimPc pc(sim::WindowsVersion::kWinXp);
+  pc.InstallAspiLibrary();
+  pc.Aspi().Attach(0, 2, 0, K818r());
+  pc.AttachCdrom('D', Foreign());  // what the emulation would have found
+  AspiProcessState aspi(pc);
+  TAtapi atapi(pc, aspi);
+  EXPECT_FALSE(aspi.Emulated());
+  ASSERT_EQ(atapi.DeviceCount(), 1);
+  EXPECT_EQ(Text(atapi.Device(0).identification), launcher_test::kK818rText);
+  EXPECT_TRUE(pc.DeviceOpens().empty());
+}
+
 TEST(LauncherProbe, ScanStopsWhenTheListIsFull) {
   sim::SimPc pc(sim::WindowsVersion::kWin98);
   for (int device = 0; device < 22; ++device) {
