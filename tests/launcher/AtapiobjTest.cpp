@@ -174,6 +174,20 @@ TEST(LauncherProbe, CommandWithoutCompletionIsAbortedAfterThirtySeconds) {
   EXPECT_EQ(pc.OpenEvents(), 0);
 }
 
+TEST(LauncherProbe, DeviceWhoseInquiryCannotBeSentIsListedWithAnEmptyText) {
+  sim::SimPc pc(sim::WindowsVersion::kWin98);
+  pc.Aspi().Attach(0, 0, 0, K818r());
+  pc.Aspi().Attach(0, 1, 0, K818r());
+  pc.FailEventCreation(1);  // the first INQUIRY gets no completion event
+  AspiProcessState aspi(pc);
+  TAtapi atapi(pc, aspi);
+  ASSERT_EQ(atapi.DeviceCount(), 2);
+  EXPECT_EQ(Text(atapi.Device(0).identification), std::string(28, '\0'));
+  EXPECT_FALSE(TAtapi::IsTargetDrive(atapi.Device(0).identification));
+  EXPECT_EQ(Text(atapi.Device(1).identification), launcher_test::kK818rText);
+  EXPECT_EQ(pc.Log().Commands().size(), 1u);
+}
+
 TEST(LauncherProbe, DeviceTypeThatNeverAnswersIsPassedByAfterThirtySeconds) {
   sim::SimPc pc(sim::WindowsVersion::kWin98);
   pc.SetPumpCostUs(10'000);
