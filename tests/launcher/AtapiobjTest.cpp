@@ -423,6 +423,29 @@ TEST(LauncherEmulation, OpenThatSucceedsWithinTheRetriesKeepsItsAccessMode) {
   pc.CloseHandle(handle);
 }
 
+TEST(LauncherEmulation, CommandOnALetterThatNoLongerOpensFails) {
+  sim::SimPc pc(sim::WindowsVersion::kWinXp);
+  pc.AttachCdrom('D', K818r());
+  launcher::AspiEmulation emulation(pc);
+  ASSERT_EQ(emulation.EnumerateCdromLetters(), 1);
+  pc.FailOpen('D');
+
+  uint8_t data[36] = {};
+  aspi::SRB_ExecSCSICmd command = {};
+  command.SRB_Cmd = aspi::SC_EXEC_SCSI_CMD;
+  command.SRB_Flags = aspi::SRB_DIR_IN;
+  command.SRB_BufLen = sizeof data;
+  command.SRB_BufPointer = data;
+  command.SRB_CDBLen = 12;
+  command.CDBByte[0] = 0x12;
+  command.CDBByte[4] = 36;
+  EXPECT_EQ(emulation.EmuSendASPI32Command(&command), aspi::SS_ERR);
+  // Nothing reached the drive: no command went out on a handle that never opened.
+  EXPECT_TRUE(Inquiries(pc, 12).empty());
+  EXPECT_EQ(emulation.Letter(3).valid, 1);  // the letter stays in the table
+  EXPECT_EQ(pc.BadCloses(), 0);
+}
+
 TEST(LauncherEmulation, MediaChangeOrBadHandleGetsOneFreshProbeAndOneRetry) {
   struct Case {
     uint32_t error;
