@@ -33,9 +33,9 @@
 #include "platform/Platform.h"
 #include "sim/AspiManager.h"
 #include "sim/CommandLog.h"
-#include "sim/DeviceOpens.h"
 #include "sim/PassThroughPort.h"
 #include "sim/ScsiDevice.h"
+#include "sim/SimDeviceOpens.h"
 #include "sim/SimFiles.h"
 #include "sim/SimLibraries.h"
 #include "sim/SimMemory.h"
@@ -280,7 +280,7 @@ class SimPc : public platform::Platform {
   SimRegistry registry_;
 
   unsigned driveTypes_[26] = {};
-  sim::DeviceOpens opens_;
+  SimDeviceOpens opens_;
   SimProcesses processes_;
 
   uintptr_t nextHandle_ = 0x1000;

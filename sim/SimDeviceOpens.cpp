@@ -1,14 +1,14 @@
-#include "sim/DeviceOpens.h"
+#include "sim/SimDeviceOpens.h"
 
 #include "platform/Platform.h"
 
 namespace sim {
 
-void DeviceOpens::FailOpen(char letter, uint32_t error, int times) {
+void SimDeviceOpens::FailOpen(char letter, uint32_t error, int times) {
   failures_[letter] = Failure{error, times};
 }
 
-uint32_t DeviceOpens::Check(char letter, uint32_t access) {
+uint32_t SimDeviceOpens::Check(char letter, uint32_t access) {
   auto failure = failures_.find(letter);
   if (failure != failures_.end() && failure->second.times != 0) {
     if (failure->second.times > 0) --failure->second.times;
@@ -21,7 +21,7 @@ uint32_t DeviceOpens::Check(char letter, uint32_t access) {
   return 0;
 }
 
-std::vector<char> DeviceOpens::OpenedLetters() const {
+std::vector<char> SimDeviceOpens::OpenedLetters() const {
   std::vector<char> letters;
   for (const DeviceOpenRecord& record : records_) {
     if (record.opened) letters.push_back(record.letter);

@@ -20,7 +20,7 @@ struct DeviceOpenRecord {
   uint64_t timeUs = 0;
 };
 
-class DeviceOpens {
+class SimDeviceOpens {
  public:
   // The next `times` opens of the letter fail with `error` (negative: every one).
   void FailOpen(char letter, uint32_t error, int times);
