@@ -9,7 +9,9 @@ for command in cmake ninja g++ clang++ i686-w64-mingw32-g++-win32 x86_64-w64-min
   Xvfb import; do
   command -v "$command" >/dev/null || missing+=("$command")
 done
-for file in /usr/include/gtest/gtest.h /usr/include/benchmark/benchmark.h /usr/lib/wine/wine64; do
+# The 32-bit C++ library: the i386 copy of the Wine tests' pass-through stand-in.
+for file in /usr/include/gtest/gtest.h /usr/include/benchmark/benchmark.h /usr/lib/wine/wine64 \
+  /usr/lib/gcc/x86_64-linux-gnu/12/32/libstdc++.a; do
   [[ -e $file ]] || missing+=("$file")
 done
 compgen -G '/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null ||
