@@ -31,6 +31,7 @@
 #include "passthrough/SgBridge.h"
 #include "sim/Scenario.h"
 
+// The only exports (exports.map).
 extern "C" int ioctl(int fd, unsigned long request, ...);
 // What 32-bit programs of a C library with 64-bit time call instead.
 extern "C" int __ioctl_time64(int fd, unsigned long request, ...);

@@ -120,6 +120,11 @@ setup() {
   local build=${WINDOWS_BUILD_ROOT:-$WORK_DIR}/$arch
   build_windows "$arch" "$build"
   printf '%s\n%s\n%s\n' "$arch" "$build" "$PROGRAM_LOADER" >"$WORK_DIR/windows-build"
+  if [[ -n $STAND_IN_DIR ]]; then
+    local stand_in
+    stand_in=$(ARCH=$arch stand_in_copy)
+    [[ -f $stand_in ]] || say "Wine: no pass-through stand-in for the $arch build ($stand_in): the XP cases with simulated drives will fail"
+  fi
   local needed
   for needed in robot.exe robot-target.exe wnaspi32.dll FlashK818R.exe UpdaterK818R.exe; do
     [[ -f $(build_file "$needed" "$build") ]] || fail "$needed was not built in $build"
