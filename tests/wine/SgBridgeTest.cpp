@@ -79,6 +79,30 @@ TEST(SgBridge, InquiryFillsTheBufferAndLogsTheRecordAsTheProgramFilledItIn) {
                              " -> status=00 sense=00/00/00 resid=0");
 }
 
+// The data phase's direction reaches the drive: a firmware block goes out
+// of the program's own buffer, and the same block sent as data in is refused.
+TEST(SgBridge, FirmwareBlockGoesOutOfTheProgramsBuffer) {
+  const std::vector<uint8_t> writeBlock = {0x5A, 0, 0x38, 0x41, 0x53, 0xA0, 5, 0, 0x80, 0, 0, 0};
+  const struct {
+    uint8_t dataIn;
+    bool staged;
+    const char* ending;
+  } cases[] = {{passthrough::SCSI_IOCTL_DATA_OUT, true, "-> status=00 sense=00/00/00 resid=0"},
+               {passthrough::SCSI_IOCTL_DATA_IN, false, "-> status=02 sense=05/24/00 resid=32768"}};
+  for (const auto& c : cases) {
+    sim::K818rDrive drive;
+    std::vector<uint8_t> block(0x8000, 0xA5);
+    PassThroughRecord record = KitRecord(writeBlock, block.data(), 0x8000, c.dataIn);
+    sg_io_hdr request = WineRequest(record);
+
+    winept::SgAnswer answer = winept::AnswerRequest(request, drive, 'E', 0);
+
+    EXPECT_EQ(drive.Staged(0), c.staged) << answer.line;
+    const std::string ending = c.ending;
+    EXPECT_EQ(answer.line.substr(answer.line.size() - ending.size()), ending) << answer.line;
+  }
+}
+
 struct OutcomeCase {
   const char* name;
   sim::Fault fault;
