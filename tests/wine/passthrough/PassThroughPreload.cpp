@@ -54,6 +54,7 @@ class StandIn {
   void Load() {
     const char* log = std::getenv("TEST_PASSTHROUGH_LOG");
     logPath_ = log != nullptr ? log : "";
+    ContinueNumbering();
     const char* path = std::getenv("TEST_PASSTHROUGH_SCENARIO");
     const char* folder = std::getenv("TEST_PASSTHROUGH_DEVICES");
     if (path == nullptr || folder == nullptr) {
@@ -120,6 +121,18 @@ class StandIn {
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
                                      std::chrono::steady_clock::now() - start_)
                                      .count());
+  }
+
+  // A program started by another (the launcher's flasher) has the stand-in
+  // too and logs to the same file: its requests go on from the last number.
+  void ContinueNumbering() {
+    std::ifstream log(logPath_);
+    for (std::string line; std::getline(log, line);) {
+      const size_t mark = line.find(" #");
+      if (mark == std::string::npos) continue;
+      const int number = std::atoi(line.c_str() + mark + 2);
+      if (number >= next_) next_ = number + 1;
+    }
   }
 
   // Opened and closed per line, so that the log survives the process being killed.

@@ -45,6 +45,10 @@ done
 SOURCE_DIR=$(cd "$SOURCE_DIR" && pwd)
 mkdir -p "$WORK_DIR"
 WORK_DIR=$(cd "$WORK_DIR" && pwd)
+# The programs start in their own folder: the preload path must be absolute.
+if [[ -n $STAND_IN_DIR && -d $STAND_IN_DIR ]]; then
+  STAND_IN_DIR=$(cd "$STAND_IN_DIR" && pwd)
+fi
 
 # shellcheck source=wine-lib.sh
 source "$SOURCE_DIR/tests/wine/runner/wine-lib.sh"
