@@ -16,12 +16,15 @@
 
 namespace platform {
 
-using Handle = void*;  // HANDLE
-using Module = void*;  // HMODULE
-using File = void*;    // an open file of the C runtime
+using Handle = void*;       // HANDLE
+using Module = void*;       // HMODULE
+using File = void*;         // an open file of the C runtime
+using RegistryKey = void*;  // HKEY
 
 // INVALID_HANDLE_VALUE
-inline Handle InvalidHandle() { return reinterpret_cast<Handle>(static_cast<intptr_t>(-1)); }
+inline Handle InvalidHandle() {
+  return reinterpret_cast<Handle>(static_cast<intptr_t>(-1));
+}
 
 constexpr uint32_t kPlatformWin32s = 0;
 constexpr uint32_t kPlatformWin32Windows = 1;  // Windows 95, 98, ME
@@ -60,6 +63,20 @@ constexpr int kIdNo = 7;
 constexpr uint32_t kEwxReboot = 0x02;
 constexpr uint32_t kEwxForce = 0x04;
 
+// Registry roots, access rights, value types and the answers the logic
+// looks at (Win32 error codes).
+RegistryKey HkeyLocalMachine();  // HKEY_LOCAL_MACHINE
+RegistryKey HkeyDynData();       // HKEY_DYN_DATA: the live device tree of Windows 95/98/ME
+constexpr uint32_t kKeyRead = 0x20019;
+constexpr uint32_t kKeyAllAccess = 0xF003F;
+constexpr uint32_t kRegSz = 1;
+constexpr uint32_t kRegBinary = 3;
+constexpr uint32_t kRegDword = 4;
+constexpr long kErrorSuccess = 0;
+constexpr long kErrorFileNotFound = 2;
+constexpr long kErrorMoreData = 234;
+constexpr long kErrorNoMoreItems = 259;
+
 // What GetVersionExA reports (OSVERSIONINFOA).
 struct OsVersion {
   uint32_t major = 0;
@@ -74,7 +91,7 @@ class Platform {
   virtual ~Platform() = default;
 
   // System
-  virtual bool QueryVersion(OsVersion& version) = 0;                // GetVersionExA
+  virtual bool QueryVersion(OsVersion& version) = 0;                  // GetVersionExA
   virtual unsigned SystemDirectory(char* buffer, unsigned size) = 0;  // GetSystemDirectoryA
   virtual uint32_t LastError() = 0;                                   // GetLastError
   // FormatMessageA(FROM_SYSTEM) into buffer; false (and LastError set) when
@@ -108,7 +125,7 @@ class Platform {
   virtual void PumpOneMessage() = 0;  // dispatches one waiting message of this thread, if any
 
   // Files of the current folder, read as the C runtime reads them ("rb").
-  virtual File OpenFileForReading(const char* name) = 0;  // null on failure
+  virtual File OpenFileForReading(const char* name) = 0;              // null on failure
   virtual size_t ReadFile(File file, void* buffer, size_t size) = 0;  // bytes read
   virtual bool SeekFile(File file, long offset) = 0;                  // from the start
   virtual void CloseFile(File file) = 0;
@@ -117,6 +134,24 @@ class Platform {
   // port drivers want it. Null on failure.
   virtual void* AllocateBuffer(size_t size) = 0;
   virtual void FreeBuffer(void* buffer) = 0;
+
+  // Registry. Each returns the Win32 error code, kErrorSuccess on success.
+  virtual long OpenRegistryKey(RegistryKey parent, const char* path, uint32_t access,
+                               RegistryKey* key) = 0;  // RegOpenKeyExA
+  // Name of subkey `index` into name[size], zero-terminated.
+  virtual long EnumRegistrySubkey(RegistryKey key, uint32_t index, char* name, uint32_t size) = 0;
+  virtual long RegistryValueCount(RegistryKey key, uint32_t* count) = 0;  // RegQueryInfoKeyA
+  // RegEnumValueA: *nameSize in, the buffer's size in characters; out, the
+  // name's length without its zero. type, data and dataSize may be null.
+  virtual long EnumRegistryValue(RegistryKey key, uint32_t index, char* name, uint32_t* nameSize,
+                                 uint32_t* type, uint8_t* data, uint32_t* dataSize) = 0;
+  // RegQueryValueExA: *dataSize in, the buffer's size; out, the value's size
+  // (with kErrorMoreData when it does not fit). type may be null.
+  virtual long QueryRegistryValue(RegistryKey key, const char* name, uint32_t* type, uint8_t* data,
+                                  uint32_t* dataSize) = 0;
+  virtual long SetRegistryValue(RegistryKey key, const char* name, uint32_t type,
+                                const uint8_t* data, uint32_t size) = 0;  // RegSetValueExA
+  virtual long CloseRegistryKey(RegistryKey key) = 0;
 
   // Restart
   virtual void EnableShutdownPrivilege() = 0;  // token calls, results ignored

@@ -14,23 +14,7 @@ namespace {
 
 SimPc* g_activePc = nullptr;
 
-constexpr uintptr_t kAspiModuleAddress = 0x10000000;
 constexpr uint32_t kErrorNotEnoughMemory = 8;
-constexpr size_t kPageSize = 4096;
-constexpr uint8_t kFreshMemoryByte = 0xCD;  // what the logic must not rely on
-
-uint32_t ForwardSupportInfo() {
-  return g_activePc == nullptr ? 0 : g_activePc->Aspi().GetASPI32SupportInfo();
-}
-
-uint32_t ForwardSendCommand(void* srb) {
-  return g_activePc == nullptr ? aspi::SS_INVALID_CMD : g_activePc->Aspi().SendASPI32Command(srb);
-}
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
 
 int LetterIndex(char letter) {
   const int upper = std::toupper(static_cast<unsigned char>(letter));
@@ -78,10 +62,14 @@ SimPc::SimPc(WindowsVersion version) : host_(std::make_unique<Host>(*this)), asp
   };
   SetWindows(version);
   g_activePc = this;
+  SimLibraries::SetActiveManager(&aspi_);
 }
 
 SimPc::~SimPc() {
-  if (g_activePc == this) g_activePc = nullptr;
+  if (g_activePc == this) {
+    g_activePc = nullptr;
+    SimLibraries::SetActiveManager(nullptr);
+  }
 }
 
 SimPc* SimPc::Active() {
@@ -91,7 +79,11 @@ SimPc* SimPc::Active() {
 void SimPc::SetWindows(WindowsVersion version) {
   version_ = VersionOf(version);
   const bool nt = IsNtFamily(version);
-  aspiInstalled_ = !nt;
+  if (nt) {
+    libraries_.RemoveAspi();
+  } else {
+    libraries_.InstallAspi(true, true);
+  }
   if (!nt) {
     systemDirectory_ = "C:\\WINDOWS\\SYSTEM";
   } else if (version == WindowsVersion::kWinXp) {
@@ -99,12 +91,6 @@ void SimPc::SetWindows(WindowsVersion version) {
   } else {
     systemDirectory_ = "C:\\WINNT\\system32";
   }
-}
-
-void SimPc::InstallAspiLibrary(bool supportInfo, bool sendCommand) {
-  aspiInstalled_ = true;
-  aspiHasSupportInfo_ = supportInfo;
-  aspiHasSendCommand_ = sendCommand;
 }
 
 void SimPc::SetDriveType(char letter, unsigned type) {
@@ -116,7 +102,7 @@ void SimPc::AttachCdrom(char letter, std::shared_ptr<ScsiDevice> device, uint8_t
                         uint8_t lun, uint8_t pathId) {
   if (LetterIndex(letter) < 0) return;
   SetDriveType(letter, platform::kDriveCdrom);
-  cdroms_[UpperLetter(letter)] = CdromLetter{std::move(device), target, lun, pathId};
+  port_.Attach(UpperLetter(letter), std::move(device), target, lun, pathId);
 }
 
 void SimPc::AttachDrive(std::shared_ptr<ScsiDevice> device, Completion completion) {
@@ -142,22 +128,6 @@ void SimPc::FailWaits(int nth, int times) {
   failWaitTimes_ = times;
 }
 
-void SimPc::AddFile(const std::string& name, std::vector<uint8_t> bytes) {
-  files_[Upper(name)] = std::move(bytes);
-}
-
-void SimPc::RemoveFile(const std::string& name) {
-  files_.erase(Upper(name));
-}
-
-void SimPc::FailFileOpen(const std::string& name, bool fail) {
-  if (fail) {
-    failingFiles_.insert(Upper(name));
-  } else {
-    failingFiles_.erase(Upper(name));
-  }
-}
-
 // ---- Observation ----------------------------------------------------------
 
 int SimPc::OpenDeviceHandles() const {
@@ -174,10 +144,6 @@ int SimPc::OpenEvents() const {
 
 std::vector<char> SimPc::OpenedLetters() const {
   return openedLetters_;
-}
-
-int SimPc::OpenFiles() const {
-  return static_cast<int>(openFiles_.size());
 }
 
 // ---- System ---------------------------------------------------------------
@@ -212,48 +178,6 @@ bool SimPc::SystemErrorText(uint32_t code, char* buffer, unsigned size) {
   return true;
 }
 
-// ---- Libraries ------------------------------------------------------------
-
-platform::Module SimPc::LoadLibraryAt(const char* path) {
-  const std::string requested = path == nullptr ? std::string() : std::string(path);
-  loadPaths_.push_back(requested);
-  if (!aspiInstalled_ || Upper(requested) != Upper(systemDirectory_ + "\\WNASPI32.DLL")) {
-    lastError_ = kErrorModNotFound;
-    return nullptr;
-  }
-  ++libraryLoads_;
-  return reinterpret_cast<platform::Module>(kAspiModuleAddress);
-}
-
-void* SimPc::ProcAddress(platform::Module module, const char* name) {
-  const bool loaded = libraryLoads_ > libraryUnloads_;
-  if (!loaded || module != reinterpret_cast<platform::Module>(kAspiModuleAddress) ||
-      name == nullptr) {
-    lastError_ = kErrorInvalidHandle;
-    return nullptr;
-  }
-  // GetProcAddress matches names case-sensitively.
-  if (aspiHasSupportInfo_ && std::strcmp(name, "GetASPI32SupportInfo") == 0) {
-    aspi::GetASPI32SupportInfoFn function = &ForwardSupportInfo;
-    return reinterpret_cast<void*>(function);
-  }
-  if (aspiHasSendCommand_ && std::strcmp(name, "SendASPI32Command") == 0) {
-    aspi::SendASPI32CommandFn function = &ForwardSendCommand;
-    return reinterpret_cast<void*>(function);
-  }
-  lastError_ = kErrorProcNotFound;
-  return nullptr;
-}
-
-void SimPc::UnloadLibrary(platform::Module module) {
-  if (module != reinterpret_cast<platform::Module>(kAspiModuleAddress) ||
-      libraryUnloads_ >= libraryLoads_) {
-    ++badCloses_;
-    return;
-  }
-  ++libraryUnloads_;
-}
-
 // ---- Devices --------------------------------------------------------------
 
 unsigned SimPc::DriveType(const char* rootPath) {
@@ -280,7 +204,7 @@ platform::Handle SimPc::OpenDevice(const char* path) {
     lastError_ = failure->second.error;
     return platform::InvalidHandle();
   }
-  if (cdroms_.count(letter) == 0) {
+  if (!port_.HasDevice(letter)) {
     lastError_ = kErrorFileNotFound;
     return platform::InvalidHandle();
   }
@@ -299,103 +223,7 @@ bool SimPc::DeviceControl(platform::Handle device, uint32_t code, void* in, uint
     lastError_ = kErrorInvalidHandle;
     return false;
   }
-  if (code != passthrough::IOCTL_SCSI_PASS_THROUGH_DIRECT) {
-    lastError_ = kErrorInvalidFunction;
-    return false;
-  }
-  using passthrough::SCSI_PASS_THROUGH_DIRECT;
-  if (in == nullptr || out == nullptr || inSize < sizeof(SCSI_PASS_THROUGH_DIRECT) ||
-      outSize < sizeof(SCSI_PASS_THROUGH_DIRECT)) {
-    lastError_ = kErrorInvalidParameter;
-    return false;
-  }
-  if (in != out) std::memmove(out, in, std::min(inSize, outSize));
-  const CdromLetter& cdrom = cdroms_.at(state->letter);
-  return PassThrough(cdrom, state->letter, out, outSize, bytesReturned);
-}
-
-bool SimPc::PassThrough(const CdromLetter& cdrom, char letter, void* recordBytes, uint32_t size,
-                        uint32_t* bytesReturned) {
-  using passthrough::SCSI_PASS_THROUGH_DIRECT;
-  SCSI_PASS_THROUGH_DIRECT sptd;
-  std::memcpy(&sptd, recordBytes, sizeof sptd);
-
-  // What the port driver refuses before the device sees anything.
-  const bool senseFits =
-      sptd.SenseInfoLength == 0 || uint64_t{sptd.SenseInfoOffset} + sptd.SenseInfoLength <= size;
-  const bool bufferGiven = sptd.DataTransferLength == 0 || sptd.DataBuffer != nullptr;
-  const bool aligned = alignmentMask_ == 0 || sptd.DataTransferLength == 0 ||
-                       (reinterpret_cast<uintptr_t>(sptd.DataBuffer) & alignmentMask_) == 0;
-  if (sptd.Length != sizeof sptd || sptd.CdbLength == 0 || sptd.CdbLength > 16 || !senseFits ||
-      !bufferGiven || !aligned) {
-    lastError_ = kErrorInvalidParameter;
-    return false;
-  }
-
-  ScsiCommand command;
-  std::memcpy(command.cdb.data(), sptd.Cdb, std::min<size_t>(sptd.CdbLength, 12));
-  command.data = static_cast<uint8_t*>(sptd.DataBuffer);
-  command.length = sptd.DataTransferLength;
-  if (sptd.DataIn == passthrough::SCSI_IOCTL_DATA_IN) {
-    command.direction = kDataIn;
-  } else if (sptd.DataIn == passthrough::SCSI_IOCTL_DATA_OUT) {
-    command.direction = kDataOut;
-  } else {
-    command.direction = kDataNone;
-  }
-  if (command.length == 0) command.direction = kDataNone;
-  command.timeUs = clock_.NowUs();
-
-  ScsiDevice& device = *cdrom.device;
-  ScsiResult result = device.Execute(command);
-
-  // The port driver gives up after TimeOutValue seconds.
-  const uint64_t timeoutUs = uint64_t{sptd.TimeOutValue} * 1'000'000;
-  if (sptd.TimeOutValue != 0 && result.latencyUs > timeoutUs) {
-    clock_.Advance(timeoutUs);
-    result.transportFailed = true;
-    result.transportError = platform::kErrorSemTimeout;
-    result.fillRecordOnFailure = false;
-  } else {
-    clock_.Advance(result.latencyUs);
-  }
-
-  CommandRecord record = RecordOf(device, command, result, Transport::kPassThrough);
-  record.passThrough = PassThroughFields{letter,
-                                         sptd.Length,
-                                         sptd.CdbLength,
-                                         sptd.SenseInfoLength,
-                                         sptd.DataIn,
-                                         sptd.DataTransferLength,
-                                         sptd.TimeOutValue,
-                                         sptd.SenseInfoOffset,
-                                         sptd.DataBuffer != nullptr};
-  log_.Add(record);
-
-  if (!result.transportFailed || result.fillRecordOnFailure) {
-    auto* bytes = static_cast<uint8_t*>(recordBytes);
-    sptd.ScsiStatus = result.status;
-    sptd.PathId = cdrom.pathId;
-    sptd.TargetId = cdrom.target;
-    sptd.Lun = cdrom.lun;
-    if (command.direction != kDataNone) sptd.DataTransferLength = result.transferred;
-    uint32_t returned = sizeof sptd;
-    if (result.status == kStatusCheckCondition && sptd.SenseInfoLength > 0) {
-      const auto count = static_cast<uint8_t>(std::min<size_t>(sptd.SenseInfoLength, kSenseLength));
-      std::memcpy(bytes + sptd.SenseInfoOffset, result.sense.data(), count);
-      sptd.SenseInfoLength = count;
-      returned = sptd.SenseInfoOffset + count;
-    } else {
-      sptd.SenseInfoLength = 0;
-    }
-    std::memcpy(recordBytes, &sptd, sizeof sptd);
-    if (bytesReturned != nullptr) *bytesReturned = returned;
-  }
-  if (result.transportFailed) {
-    lastError_ = result.transportError;
-    return false;
-  }
-  return true;
+  return port_.Execute(state->letter, code, in, inSize, out, outSize, bytesReturned);
 }
 
 void SimPc::CloseHandle(platform::Handle handle) {
@@ -523,63 +351,30 @@ void SimPc::PumpOneMessage() {
   clock_.Advance(pumpCostUs_);
 }
 
-// ---- Files ----------------------------------------------------------------
+// ---- Files and memory ----------------------------------------------------
 
 platform::File SimPc::OpenFileForReading(const char* name) {
-  ++fileOpens_;
-  const std::string key = Upper(name == nullptr ? std::string() : std::string(name));
-  auto found = files_.find(key);
-  if (found == files_.end() || failingFiles_.count(key) != 0) {
-    lastError_ = kErrorFileNotFound;
-    return nullptr;
-  }
-  nextFile_ += 0x10;
-  auto file = reinterpret_cast<platform::File>(nextFile_);
-  openFiles_[file] = OpenFile{found->second, 0};
-  return file;
+  return files_.Open(name);
 }
 
 size_t SimPc::ReadFile(platform::File file, void* buffer, size_t size) {
-  auto found = openFiles_.find(file);
-  if (found == openFiles_.end() || buffer == nullptr) return 0;
-  OpenFile& open = found->second;
-  if (open.position >= open.bytes.size()) return 0;
-  const size_t count = std::min(size, open.bytes.size() - open.position);
-  std::memcpy(buffer, open.bytes.data() + open.position, count);
-  open.position += count;
-  return count;
+  return files_.Read(file, buffer, size);
 }
 
 bool SimPc::SeekFile(platform::File file, long offset) {
-  auto found = openFiles_.find(file);
-  if (found == openFiles_.end() || offset < 0) return false;
-  found->second.position = static_cast<size_t>(offset);  // past the end is allowed, as fseek
-  return true;
+  return files_.Seek(file, offset);
 }
 
 void SimPc::CloseFile(platform::File file) {
-  if (openFiles_.erase(file) == 0) ++badCloses_;
+  files_.Close(file);
 }
 
-// ---- Memory ---------------------------------------------------------------
-
 void* SimPc::AllocateBuffer(size_t size) {
-  const int call = ++allocationCalls_;
-  if (call == failAllocationAt_) {
-    lastError_ = kErrorNotEnoughMemory;
-    return nullptr;
-  }
-  std::unique_ptr<uint8_t[]> storage(new uint8_t[size + kPageSize]);
-  const auto address = reinterpret_cast<uintptr_t>(storage.get());
-  auto* aligned = reinterpret_cast<uint8_t*>((address + kPageSize - 1) & ~(kPageSize - 1));
-  std::memset(aligned, kFreshMemoryByte, size);
-  buffers_[aligned] = std::move(storage);
-  return aligned;
+  return memory_.Allocate(size);
 }
 
 void SimPc::FreeBuffer(void* buffer) {
-  if (buffer == nullptr) return;
-  if (buffers_.erase(buffer) == 0) ++badFrees_;
+  memory_.Free(buffer);
 }
 
 // ---- Restart and traces ---------------------------------------------------

@@ -14,6 +14,10 @@
 //   sim::SimPc nt(sim::WindowsVersion::kWinXp);
 //   nt.AttachCdrom('E', drive);                 // pass-through on \\.\E:
 //
+// Each kind of system service lives in a small class of its own (files,
+// memory, the pass-through port, the registry); SimPc owns them and routes
+// the seam's operations to them.
+//
 // Only one SimPc may exist at a time: the ASPI entry points it hands out are
 // plain functions that forward to the live one. Single-threaded.
 #pragma once
@@ -23,14 +27,18 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/Platform.h"
 #include "sim/AspiManager.h"
 #include "sim/CommandLog.h"
+#include "sim/PassThroughPort.h"
 #include "sim/ScsiDevice.h"
+#include "sim/SimFiles.h"
+#include "sim/SimLibraries.h"
+#include "sim/SimMemory.h"
+#include "sim/SimRegistry.h"
 #include "sim/VirtualClock.h"
 #include "sim/WindowsVersions.h"
 
@@ -76,6 +84,8 @@ class SimPc : public platform::Platform {
   VirtualClock& Clock() { return clock_; }
   CommandLog& Log() { return log_; }
   AspiManager& Aspi() { return aspi_; }
+  SimRegistry& Registry() { return registry_; }
+  SimFiles& Files() { return files_; }
 
   void SetWindows(WindowsVersion version);
   void SetVersion(const platform::OsVersion& version) { version_ = version; }
@@ -83,8 +93,10 @@ class SimPc : public platform::Platform {
   void SetSystemDirectoryPath(std::string path) { systemDirectory_ = std::move(path); }
 
   // WNASPI32.DLL in the system directory, with either entry point missing.
-  void InstallAspiLibrary(bool supportInfo = true, bool sendCommand = true);
-  void RemoveAspiLibrary() { aspiInstalled_ = false; }
+  void InstallAspiLibrary(bool supportInfo = true, bool sendCommand = true) {
+    libraries_.InstallAspi(supportInfo, sendCommand);
+  }
+  void RemoveAspiLibrary() { libraries_.RemoveAspi(); }
 
   void SetDriveType(char letter, unsigned type);
   // Makes the letter a CD-ROM whose device answers pass-through on it.
@@ -99,7 +111,7 @@ class SimPc : public platform::Platform {
   void FailOpen(char letter, uint32_t error = platform::kErrorAccessDenied, int times = kAlways);
   // Pass-through data buffers must be aligned to mask+1 (0: no check);
   // a misaligned one fails with ERROR_INVALID_PARAMETER.
-  void SetPassThroughAlignmentMask(uint32_t mask) { alignmentMask_ = mask; }
+  void SetPassThroughAlignmentMask(uint32_t mask) { port_.SetAlignmentMask(mask); }
 
   void SetSystemErrorText(uint32_t code, std::string text) { errorTexts_[code] = std::move(text); }
   void SetLastErrorValue(uint32_t error) { lastError_ = error; }
@@ -109,14 +121,16 @@ class SimPc : public platform::Platform {
   // WaitForObject answers WAIT_FAILED on the nth wait from now on, `times` times.
   void FailWaits(int nth = 1, int times = 1);
   // AllocateBuffer fails on the nth call (counted from construction).
-  void FailAllocation(int nth) { failAllocationAt_ = nth; }
+  void FailAllocation(int nth) { memory_.FailAllocation(nth); }
 
   // Answers for the coming message boxes, in order; after them the first button.
   void QueueMessageBoxAnswer(int answer) { answers_.push_back(answer); }
 
-  void AddFile(const std::string& name, std::vector<uint8_t> bytes);
-  void RemoveFile(const std::string& name);
-  void FailFileOpen(const std::string& name, bool fail = true);
+  void AddFile(const std::string& name, std::vector<uint8_t> bytes) {
+    files_.Add(name, std::move(bytes));
+  }
+  void RemoveFile(const std::string& name) { files_.Remove(name); }
+  void FailFileOpen(const std::string& name, bool fail = true) { files_.FailOpen(name, fail); }
 
   void SetExitWindowsResult(bool result) { exitWindowsResult_ = result; }
   void SetPumpCostUs(uint64_t cost) { pumpCostUs_ = cost; }
@@ -130,20 +144,23 @@ class SimPc : public platform::Platform {
   int PumpCount() const { return pumpCount_; }
 
   int OpenDeviceCalls() const { return openDeviceCalls_; }
-  int OpenDeviceHandles() const;                // still open
-  int OpenEvents() const;                       // still open
-  int BadCloses() const { return badCloses_; }  // closes of unknown or closed handles and files
-  std::vector<char> OpenedLetters() const;      // letter of every successful open, in order
+  int OpenDeviceHandles() const;  // still open
+  int OpenEvents() const;         // still open
+  // Closes of unknown or closed handles, files and registry keys.
+  int BadCloses() const {
+    return badCloses_ + files_.BadCloses() + registry_.BadCloses() + libraries_.BadUnloads();
+  }
+  std::vector<char> OpenedLetters() const;  // letter of every successful open, in order
 
-  int LibraryLoads() const { return libraryLoads_; }
-  int LibraryUnloads() const { return libraryUnloads_; }
-  std::vector<std::string> LoadLibraryPaths() const { return loadPaths_; }
+  int LibraryLoads() const { return libraries_.Loads(); }
+  int LibraryUnloads() const { return libraries_.Unloads(); }
+  std::vector<std::string> LoadLibraryPaths() const { return libraries_.LoadPaths(); }
 
-  int OpenFiles() const;  // still open
-  int FileOpens() const { return fileOpens_; }
-  int AllocationCalls() const { return allocationCalls_; }
-  int OutstandingBuffers() const { return static_cast<int>(buffers_.size()); }
-  int BadFrees() const { return badFrees_; }
+  int OpenFiles() const { return files_.OpenCount(); }  // still open
+  int FileOpens() const { return files_.Opens(); }
+  int AllocationCalls() const { return memory_.Calls(); }
+  int OutstandingBuffers() const { return memory_.Outstanding(); }
+  int BadFrees() const { return memory_.BadFrees(); }
 
   int LateSignals() const { return lateSignals_; }  // completions signalling a closed event
 
@@ -159,9 +176,11 @@ class SimPc : public platform::Platform {
   uint32_t LastError() override { return lastError_; }
   bool SystemErrorText(uint32_t code, char* buffer, unsigned size) override;
 
-  platform::Module LoadLibraryAt(const char* path) override;
-  void* ProcAddress(platform::Module module, const char* name) override;
-  void UnloadLibrary(platform::Module module) override;
+  platform::Module LoadLibraryAt(const char* path) override { return libraries_.Load(path); }
+  void* ProcAddress(platform::Module module, const char* name) override {
+    return libraries_.Entry(module, name);
+  }
+  void UnloadLibrary(platform::Module module) override { libraries_.Unload(module); }
 
   unsigned DriveType(const char* rootPath) override;
   platform::Handle OpenDevice(const char* path) override;
@@ -187,6 +206,31 @@ class SimPc : public platform::Platform {
   void* AllocateBuffer(size_t size) override;
   void FreeBuffer(void* buffer) override;
 
+  long OpenRegistryKey(platform::RegistryKey parent, const char* path, uint32_t access,
+                       platform::RegistryKey* key) override {
+    return registry_.Open(parent, path, access, key);
+  }
+  long EnumRegistrySubkey(platform::RegistryKey key, uint32_t index, char* name,
+                          uint32_t size) override {
+    return registry_.EnumSubkey(key, index, name, size);
+  }
+  long RegistryValueCount(platform::RegistryKey key, uint32_t* count) override {
+    return registry_.ValueCount(key, count);
+  }
+  long EnumRegistryValue(platform::RegistryKey key, uint32_t index, char* name, uint32_t* nameSize,
+                         uint32_t* type, uint8_t* data, uint32_t* dataSize) override {
+    return registry_.EnumValue(key, index, name, nameSize, type, data, dataSize);
+  }
+  long QueryRegistryValue(platform::RegistryKey key, const char* name, uint32_t* type,
+                          uint8_t* data, uint32_t* dataSize) override {
+    return registry_.Query(key, name, type, data, dataSize);
+  }
+  long SetRegistryValue(platform::RegistryKey key, const char* name, uint32_t type,
+                        const uint8_t* data, uint32_t size) override {
+    return registry_.Set(key, name, type, data, size);
+  }
+  long CloseRegistryKey(platform::RegistryKey key) override { return registry_.Close(key); }
+
   void EnableShutdownPrivilege() override;
   bool ExitWindows(uint32_t flags) override;
 
@@ -194,12 +238,6 @@ class SimPc : public platform::Platform {
 
  private:
   class Host;
-  struct CdromLetter {
-    std::shared_ptr<ScsiDevice> device;
-    uint8_t target = 0;
-    uint8_t lun = 0;
-    uint8_t pathId = 0;
-  };
   struct OpenFailure {
     uint32_t error = 0;
     int times = 0;
@@ -211,16 +249,10 @@ class SimPc : public platform::Platform {
     bool signalled = false;
     char letter = 0;
   };
-  struct OpenFile {
-    std::vector<uint8_t> bytes;  // a snapshot: removing the file does not pull it away
-    size_t position = 0;
-  };
 
   platform::Handle NewHandle(HandleState state);
   HandleState* FindHandle(platform::Handle handle, HandleKind kind);
   void SignalEvent(void* event);
-  bool PassThrough(const CdromLetter& cdrom, char letter, void* record, uint32_t size,
-                   uint32_t* bytesReturned);
 
   VirtualClock clock_;
   CommandLog log_;
@@ -233,17 +265,14 @@ class SimPc : public platform::Platform {
   uint32_t lastError_ = 0;
   std::map<uint32_t, std::string> errorTexts_;
 
-  bool aspiInstalled_ = false;
-  bool aspiHasSupportInfo_ = true;
-  bool aspiHasSendCommand_ = true;
-  int libraryLoads_ = 0;
-  int libraryUnloads_ = 0;
-  std::vector<std::string> loadPaths_;
+  SimLibraries libraries_{lastError_, systemDirectory_};
+  SimFiles files_{lastError_};
+  SimMemory memory_{lastError_};
+  PassThroughPort port_{clock_, log_, lastError_};
+  SimRegistry registry_;
 
   unsigned driveTypes_[26] = {};
-  std::map<char, CdromLetter> cdroms_;
   std::map<char, OpenFailure> openFailures_;
-  uint32_t alignmentMask_ = 0;
   int openDeviceCalls_ = 0;
   std::vector<char> openedLetters_;
 
@@ -264,17 +293,6 @@ class SimPc : public platform::Platform {
   int pumpCount_ = 0;
   uint64_t pumpCostUs_ = 10;
   std::function<void()> pumpHook_;
-
-  std::map<std::string, std::vector<uint8_t>> files_;  // upper-case name -> bytes
-  std::set<std::string> failingFiles_;
-  std::map<platform::File, OpenFile> openFiles_;
-  uintptr_t nextFile_ = 0x100;
-  int fileOpens_ = 0;
-
-  std::map<void*, std::unique_ptr<uint8_t[]>> buffers_;  // aligned pointer -> storage
-  int allocationCalls_ = 0;
-  int failAllocationAt_ = 0;
-  int badFrees_ = 0;
 
   int privilegeRequests_ = 0;
   std::vector<ExitWindowsRecord> exits_;

@@ -144,6 +144,73 @@ void Win32Platform::FreeBuffer(void* buffer) {
   if (buffer != nullptr) ::VirtualFree(buffer, 0, MEM_RELEASE);
 }
 
+RegistryKey HkeyLocalMachine() {
+  return HKEY_LOCAL_MACHINE;
+}
+
+RegistryKey HkeyDynData() {
+  return HKEY_DYN_DATA;
+}
+
+long Win32Platform::OpenRegistryKey(RegistryKey parent, const char* path, uint32_t access,
+                                    RegistryKey* key) {
+  HKEY opened = nullptr;
+  const LONG result = ::RegOpenKeyExA(static_cast<HKEY>(parent), path, 0, access, &opened);
+  if (key != nullptr) *key = result == ERROR_SUCCESS ? opened : nullptr;
+  return result;
+}
+
+long Win32Platform::EnumRegistrySubkey(RegistryKey key, uint32_t index, char* name, uint32_t size) {
+  DWORD length = size;
+  return ::RegEnumKeyExA(static_cast<HKEY>(key), index, name, &length, nullptr, nullptr, nullptr,
+                         nullptr);
+}
+
+long Win32Platform::RegistryValueCount(RegistryKey key, uint32_t* count) {
+  DWORD values = 0;
+  const LONG result =
+      ::RegQueryInfoKeyA(static_cast<HKEY>(key), nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, &values, nullptr, nullptr, nullptr, nullptr);
+  if (count != nullptr) *count = result == ERROR_SUCCESS ? values : 0;
+  return result;
+}
+
+long Win32Platform::EnumRegistryValue(RegistryKey key, uint32_t index, char* name,
+                                      uint32_t* nameSize, uint32_t* type, uint8_t* data,
+                                      uint32_t* dataSize) {
+  DWORD nameLength = nameSize != nullptr ? *nameSize : 0;
+  DWORD valueType = 0;
+  DWORD dataLength = dataSize != nullptr ? *dataSize : 0;
+  const LONG result = ::RegEnumValueA(static_cast<HKEY>(key), index, name, &nameLength, nullptr,
+                                      type != nullptr ? &valueType : nullptr, data,
+                                      dataSize != nullptr ? &dataLength : nullptr);
+  if (nameSize != nullptr) *nameSize = nameLength;
+  if (type != nullptr) *type = valueType;
+  if (dataSize != nullptr) *dataSize = dataLength;
+  return result;
+}
+
+long Win32Platform::QueryRegistryValue(RegistryKey key, const char* name, uint32_t* type,
+                                       uint8_t* data, uint32_t* dataSize) {
+  DWORD valueType = 0;
+  DWORD dataLength = dataSize != nullptr ? *dataSize : 0;
+  const LONG result = ::RegQueryValueExA(static_cast<HKEY>(key), name, nullptr,
+                                         type != nullptr ? &valueType : nullptr, data,
+                                         dataSize != nullptr ? &dataLength : nullptr);
+  if (type != nullptr) *type = valueType;
+  if (dataSize != nullptr) *dataSize = dataLength;
+  return result;
+}
+
+long Win32Platform::SetRegistryValue(RegistryKey key, const char* name, uint32_t type,
+                                     const uint8_t* data, uint32_t size) {
+  return ::RegSetValueExA(static_cast<HKEY>(key), name, 0, type, data, size);
+}
+
+long Win32Platform::CloseRegistryKey(RegistryKey key) {
+  return ::RegCloseKey(static_cast<HKEY>(key));
+}
+
 void Win32Platform::EnableShutdownPrivilege() {
   // Windows 95/98/ME has no tokens: these calls fail there and the restart
   // works without them.

@@ -41,6 +41,18 @@ class Win32Platform final : public Platform {
   void* AllocateBuffer(size_t size) override;
   void FreeBuffer(void* buffer) override;
 
+  long OpenRegistryKey(RegistryKey parent, const char* path, uint32_t access,
+                       RegistryKey* key) override;
+  long EnumRegistrySubkey(RegistryKey key, uint32_t index, char* name, uint32_t size) override;
+  long RegistryValueCount(RegistryKey key, uint32_t* count) override;
+  long EnumRegistryValue(RegistryKey key, uint32_t index, char* name, uint32_t* nameSize,
+                         uint32_t* type, uint8_t* data, uint32_t* dataSize) override;
+  long QueryRegistryValue(RegistryKey key, const char* name, uint32_t* type, uint8_t* data,
+                          uint32_t* dataSize) override;
+  long SetRegistryValue(RegistryKey key, const char* name, uint32_t type, const uint8_t* data,
+                        uint32_t size) override;
+  long CloseRegistryKey(RegistryKey key) override;
+
   void EnableShutdownPrivilege() override;
   bool ExitWindows(uint32_t flags) override;
 

@@ -34,6 +34,31 @@ class InertPlatform : public platform::Platform {
   void CloseFile(platform::File) override {}
   void* AllocateBuffer(size_t) override { return nullptr; }
   void FreeBuffer(void*) override {}
+  long OpenRegistryKey(platform::RegistryKey, const char*, uint32_t,
+                       platform::RegistryKey* key) override {
+    if (key != nullptr) *key = nullptr;
+    return platform::kErrorFileNotFound;
+  }
+  long EnumRegistrySubkey(platform::RegistryKey, uint32_t, char*, uint32_t) override {
+    return platform::kErrorNoMoreItems;
+  }
+  long RegistryValueCount(platform::RegistryKey, uint32_t* count) override {
+    if (count != nullptr) *count = 0;
+    return platform::kErrorFileNotFound;
+  }
+  long EnumRegistryValue(platform::RegistryKey, uint32_t, char*, uint32_t*, uint32_t*, uint8_t*,
+                         uint32_t*) override {
+    return platform::kErrorNoMoreItems;
+  }
+  long QueryRegistryValue(platform::RegistryKey, const char*, uint32_t*, uint8_t*,
+                          uint32_t*) override {
+    return platform::kErrorFileNotFound;
+  }
+  long SetRegistryValue(platform::RegistryKey, const char*, uint32_t, const uint8_t*,
+                        uint32_t) override {
+    return platform::kErrorFileNotFound;
+  }
+  long CloseRegistryKey(platform::RegistryKey) override { return platform::kErrorSuccess; }
   void EnableShutdownPrivilege() override {}
   bool ExitWindows(uint32_t) override { return false; }
   void Trace(const char*) override {}
