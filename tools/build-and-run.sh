@@ -36,17 +36,17 @@ tools/check-imports.sh "$kit"
 echo "The kit is in $kit:"
 ls -l "$kit"
 
-# The XP road's drives: the pass-through stand-in, a Linux library of the
+# The XP road's drives: the pass-through library, a Linux library of the
 # host build.
 host=$build_root/host
 [[ -f $host/CMakeCache.txt ]] || cmake --preset host -B "$host" >/dev/null
-cmake --build "$host" -j 2 --target passthrough_stand_in >/dev/null
+cmake --build "$host" -j 2 --target passthrough_library >/dev/null
 
 # Wine runs the build it can run here: the shipped win32 one where 32-bit
 # Wine works, else the win64 one.
 wine_work=$build_root/wine-run
 runner=tests/wine/runner/wine-test.sh
-stand_in=(--stand-in "$host/tests/wine/passthrough")
+passthrough_lib=(--passthrough-lib "$host/tests/wine/passthrough")
 status=0
 "$runner" setup --source "$root" --work "$wine_work" --windows-build-root "$build_root" || status=$?
 if ((status == 77)); then
@@ -55,7 +55,7 @@ if ((status == 77)); then
 fi
 ((status == 0)) || exit "$status"
 "$runner" run flasher_scans_aspi_drives --source "$root" --work "$wine_work"
-"$runner" run flasher_scans_passthrough_drives --source "$root" --work "$wine_work" "${stand_in[@]}"
+"$runner" run flasher_scans_passthrough_drives --source "$root" --work "$wine_work" "${passthrough_lib[@]}"
 
 run=$wine_work/runs/flasher_scans_aspi_drives
 echo

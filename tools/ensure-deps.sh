@@ -9,7 +9,7 @@ for command in cmake ninja g++ clang++ i686-w64-mingw32-g++-win32 x86_64-w64-min
   Xvfb import python3; do
   command -v "$command" >/dev/null || missing+=("$command")
 done
-# The 32-bit C++ library: the i386 copy of the Wine tests' pass-through stand-in.
+# The 32-bit C++ library: the i386 copy of the Wine tests' pass-through library.
 for file in /usr/include/gtest/gtest.h /usr/include/benchmark/benchmark.h /usr/lib/wine/wine64 \
   /usr/lib/gcc/x86_64-linux-gnu/12/32/libstdc++.a; do
   [[ -e $file ]] || missing+=("$file")

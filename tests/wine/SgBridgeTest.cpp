@@ -1,4 +1,4 @@
-// The pass-through stand-in's core on the host: requests shaped the way
+// The pass-through library's core on the host: requests shaped the way
 // Wine's CD-ROM code builds them from the kit's pass-through record.
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-// The pass-through stand-in, preloaded (LD_PRELOAD) into a Windows
+// The pass-through library, preloaded (LD_PRELOAD) into a Windows
 // program's Wine process. Wine answers DeviceIoControl with
 // IOCTL_SCSI_PASS_THROUGH_DIRECT by one ioctl(fd, SG_IO, ...) on whatever
 // file the drive letter's device link names; when that is one of the
@@ -123,7 +123,7 @@ class StandIn {
                                      .count());
   }
 
-  // A program started by another (the launcher's flasher) has the stand-in
+  // A program started by another (the launcher's flasher) has the library
   // too and logs to the same file: its requests go on from the last number.
   void ContinueNumbering() {
     std::ifstream log(logPath_);

@@ -1,4 +1,4 @@
-// The pass-through stand-in's core, free of the preloading: one Linux SG_IO
+// The pass-through library's core, free of the preloading: one Linux SG_IO
 // request, as Wine's CD-ROM code builds it from a program's
 // SCSI_PASS_THROUGH_DIRECT record, answered by a simulated device, and the
 // request-log line that shows the record as the program filled it in:

@@ -297,7 +297,7 @@ wait_program() {
 }
 
 # Checks on a request log: the test DLL's ($ASPI_LOG) unless LOG names
-# another, such as the pass-through stand-in's ($PASSTHROUGH_LOG):
+# another, such as the pass-through library's ($PASSTHROUGH_LOG):
 #   LOG=$PASSTHROUGH_LOG wait_for_log ' E: .* cdb=12 ' 1 30
 expect_log_line() {
   grep -qE -- "$1" "${LOG:-$ASPI_LOG}" 2>/dev/null ||
@@ -338,14 +338,6 @@ start_as() {
 # Starts the flasher from the working folder as Windows VERSION.
 start_flasher() { start_as "$1" FlashK818R.exe; }
 
-# Starts the launcher as Windows VERSION, with the flasher beside it (as
-# the same Windows) for the launcher to start.
-start_launcher() {
-  set_windows_version FlashK818R.exe "$1"
-  put_program FlashK818R.exe
-  start_as "$1" UpdaterK818R.exe
-}
-
 # Runs the case's Wine in Japanese (system locale 0411, code page 932). Call
 # it first in run_case, before anything starts Wine. The machine may lack the
 # locale, so it is built once into the work folder.
@@ -382,27 +374,27 @@ add_cdrom_letter() {
   stop_wineserver
 }
 
-# The pass-through stand-in: the copy for this run's programs, and the
+# The pass-through library: the copy for this run's programs, and the
 # preload path from which the loader picks the copy of each process's own
 # architecture ($LIB is lib/x86_64-linux-gnu or lib/i386-linux-gnu on Debian).
-stand_in_copy() {
+passthrough_lib_copy() {
   case $ARCH in
-    win32) echo "$STAND_IN_DIR/lib/i386-linux-gnu/libtestpassthrough.so" ;;
-    *) echo "$STAND_IN_DIR/lib/x86_64-linux-gnu/libtestpassthrough.so" ;;
+    win32) echo "$PASSTHROUGH_LIB_DIR/lib/i386-linux-gnu/libtestpassthrough.so" ;;
+    *) echo "$PASSTHROUGH_LIB_DIR/lib/x86_64-linux-gnu/libtestpassthrough.so" ;;
   esac
 }
 
 # Puts the scenario's device for LETTER (its `letter E: ...` line) behind a
 # CD-ROM drive letter: the letter's device link (\\.\E:) names an empty
-# placeholder file, and the programs started afterwards get the stand-in
+# placeholder file, and the programs started afterwards get the library
 # preloaded, which answers their pass-through requests on it from the
 # scenario and logs them to $PASSTHROUGH_LOG. Call stop_wineserver after the
 # last letter (attach_scenario_drives does).
 attach_simulated_drive() {
   local letter=${1,,} copy
-  copy=$(stand_in_copy)
-  [[ -n $STAND_IN_DIR && -f $copy ]] ||
-    fail "the pass-through stand-in for the $ARCH build is missing: $copy (host build, --stand-in)"
+  copy=$(passthrough_lib_copy)
+  [[ -n $PASSTHROUGH_LIB_DIR && -f $copy ]] ||
+    fail "the pass-through library for the $ARCH build is missing: $copy (host build, --passthrough-lib)"
   make_cdrom_letter "$letter"
   local placeholders=$RUN_DIR/placeholders
   mkdir -p "$placeholders"
@@ -411,7 +403,7 @@ attach_simulated_drive() {
   export TEST_PASSTHROUGH_SCENARIO=$WORK_FOLDER/scenario.txt
   export TEST_PASSTHROUGH_DEVICES=$placeholders
   export TEST_PASSTHROUGH_LOG=$PASSTHROUGH_LOG
-  PROGRAM_PRELOAD="$STAND_IN_DIR/\$LIB/libtestpassthrough.so"
+  PROGRAM_PRELOAD="$PASSTHROUGH_LIB_DIR/\$LIB/libtestpassthrough.so"
 }
 
 # Gives every `letter` line of the scenario its drive letter: a device behind

@@ -5,10 +5,10 @@
 #       Chooses the build Wine can run here (win32 where 32-bit Wine works,
 #       else win64), builds it into ROOT/win32 or ROOT/win64 (ROOT: the work
 #       folder unless given), and prepares the cached prefix template.
-#   wine-test.sh run CASE --source DIR --work DIR [--stand-in DIR]
+#   wine-test.sh run CASE --source DIR --work DIR [--passthrough-lib DIR]
 #       Runs tests/wine/cases/CASE.sh in a fresh copy of the prefix, on its
 #       own Xvfb, and leaves screenshots and logs in WORK/runs/CASE. The
-#       stand-in folder holds the host build's pass-through stand-in
+#       --passthrough-lib folder holds the host build's pass-through library
 #       (lib/<arch>/libtestpassthrough.so), which cases that put simulated
 #       drives behind drive letters need.
 #
@@ -31,13 +31,13 @@ fi
 SOURCE_DIR=
 WORK_DIR=
 WINDOWS_BUILD_ROOT=
-STAND_IN_DIR=
+PASSTHROUGH_LIB_DIR=
 while (($#)); do
   case $1 in
     --source) SOURCE_DIR=$2; shift 2 ;;
     --work) WORK_DIR=$2; shift 2 ;;
     --windows-build-root) WINDOWS_BUILD_ROOT=$2; shift 2 ;;
-    --stand-in) STAND_IN_DIR=$2; shift 2 ;;
+    --passthrough-lib) PASSTHROUGH_LIB_DIR=$2; shift 2 ;;
     *) echo "wine-test.sh: unknown argument $1"; exit 2 ;;
   esac
 done
@@ -46,8 +46,8 @@ SOURCE_DIR=$(cd "$SOURCE_DIR" && pwd)
 mkdir -p "$WORK_DIR"
 WORK_DIR=$(cd "$WORK_DIR" && pwd)
 # The programs start in their own folder: the preload path must be absolute.
-if [[ -n $STAND_IN_DIR && -d $STAND_IN_DIR ]]; then
-  STAND_IN_DIR=$(cd "$STAND_IN_DIR" && pwd)
+if [[ -n $PASSTHROUGH_LIB_DIR && -d $PASSTHROUGH_LIB_DIR ]]; then
+  PASSTHROUGH_LIB_DIR=$(cd "$PASSTHROUGH_LIB_DIR" && pwd)
 fi
 
 # shellcheck source=wine-lib.sh
@@ -124,10 +124,10 @@ setup() {
   local build=${WINDOWS_BUILD_ROOT:-$WORK_DIR}/$arch
   build_windows "$arch" "$build"
   printf '%s\n%s\n%s\n' "$arch" "$build" "$PROGRAM_LOADER" >"$WORK_DIR/windows-build"
-  if [[ -n $STAND_IN_DIR ]]; then
-    local stand_in
-    stand_in=$(ARCH=$arch stand_in_copy)
-    [[ -f $stand_in ]] || say "Wine: no pass-through stand-in for the $arch build ($stand_in): the XP cases with simulated drives will fail"
+  if [[ -n $PASSTHROUGH_LIB_DIR ]]; then
+    local library
+    library=$(ARCH=$arch passthrough_lib_copy)
+    [[ -f $library ]] || say "Wine: no pass-through library for the $arch build ($library): the XP cases with simulated drives will fail"
   fi
   local needed
   for needed in robot.exe robot-target.exe wnaspi32.dll FlashK818R.exe UpdaterK818R.exe; do
@@ -153,7 +153,7 @@ finish_run() {
   elif ((status != SKIPPED)); then
     say "Screenshots: $SHOTS_DIR"
     say "Logs: $RUN_DIR/work (aspi.log: the test DLL's requests; passthrough.log: the" \
-      "pass-through stand-in's), $RUN_DIR/program.log"
+      "pass-through library's), $RUN_DIR/program.log"
   fi
   exit "$status"
 }
