@@ -47,9 +47,9 @@ struct Placeholder {
   std::shared_ptr<sim::ScsiDevice> drive;  // null: a CD-ROM letter with nothing behind it
 };
 
-class StandIn {
+class SimulatedLetters {
  public:
-  StandIn() : start_(std::chrono::steady_clock::now()) {}
+  SimulatedLetters() : start_(std::chrono::steady_clock::now()) {}
 
   void Load() {
     const char* log = std::getenv("TEST_PASSTHROUGH_LOG");
@@ -112,7 +112,7 @@ class StandIn {
       }
     }
     Write(number + answer.line);
-    errno = answer.error;
+    if (answer.result != 0) errno = answer.error;
     return answer.result;
   }
 
@@ -153,7 +153,7 @@ class StandIn {
 };
 
 std::mutex lock;
-StandIn* standIn = nullptr;  // built on the first SG_IO request, kept for the process
+SimulatedLetters* letters = nullptr;  // built on the first SG_IO request, kept for the process
 
 IoctlFunction Next(const char* name) {
   return reinterpret_cast<IoctlFunction>(dlsym(RTLD_NEXT, name));
@@ -162,12 +162,12 @@ IoctlFunction Next(const char* name) {
 int Dispatch(IoctlFunction next, int fd, unsigned long request, void* argument) {
   if (request == SG_IO && argument != nullptr) {
     std::lock_guard<std::mutex> locked(lock);
-    if (standIn == nullptr) {
-      standIn = new StandIn();
-      standIn->Load();
+    if (letters == nullptr) {
+      letters = new SimulatedLetters();
+      letters->Load();
     }
-    if (const Placeholder* placeholder = standIn->Find(fd)) {
-      return standIn->Answer(*placeholder, *static_cast<sg_io_hdr*>(argument));
+    if (const Placeholder* placeholder = letters->Find(fd)) {
+      return letters->Answer(*placeholder, *static_cast<sg_io_hdr*>(argument));
     }
   }
   if (next == nullptr) {
