@@ -294,12 +294,6 @@ put_stand_in_flasher() {
   cp "$path" "$WORK_FOLDER/FlashK818R.exe"
 }
 
-# Starts the launcher from the working folder as Windows VERSION.
-start_launcher() {
-  set_windows_version UpdaterK818R.exe "$1"
-  put_program UpdaterK818R.exe
-  start_program UpdaterK818R.exe
-}
 
 # Copies an image file into the working folder as K818R_10.BIN: the demo
 # image of the Windows build unless a path is given.
@@ -372,8 +366,9 @@ start_as() {
   start_program "$2"
 }
 
-# Starts the flasher from the working folder as Windows VERSION.
+# Starts the flasher or the launcher from the working folder as Windows VERSION.
 start_flasher() { start_as "$1" FlashK818R.exe; }
+start_launcher() { start_as "$1" UpdaterK818R.exe; }
 
 # Runs the case's Wine in Japanese (system locale 0411, code page 932). Call
 # it first in run_case, before anything starts Wine. The machine may lack the
