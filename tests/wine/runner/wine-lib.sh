@@ -466,6 +466,17 @@ restart_requested() {
     2>/dev/null | grep -qv -- '--shutdown'
 }
 
+# Plays the restart Windows was asked for: the session ended with the
+# wineserver; the next program starts a new one. The trace of the run so far
+# moves aside, so that restart_requested speaks of the new session only.
+restart_session() {
+  stop_wineserver
+  local session=1
+  while [[ -e $RUN_DIR/program-session$session.log ]]; do session=$((session + 1)); done
+  mv "$RUN_DIR/program.log" "$RUN_DIR/program-session$session.log" 2>/dev/null || true
+  say "Windows restarted (session $((session + 1)) begins)"
+}
+
 # A restart ends every process of the prefix, the robot included, so it is
 # seen from here: the restart asked for and the last started program gone.
 wait_for_restart() {

@@ -1,0 +1,50 @@
+# The kit on Windows 98 as a user meets it, across both restarts: with the
+# drive's auto insert notification on, the launcher's "Caution" form and Yes
+# switch it off and restart Windows; the next start of the launcher starts
+# the real flasher and switches the setting on again; the flasher updates
+# the drive from the licence page to the success box and restarts Windows.
+# Waits out the closing command's minute.
+
+readonly TARGET_KEY=QUAV____OD-K818R________1
+readonly PAGE=OD-K818R\ Firmware\ Upgrade
+readonly SUCCESS='Firmware has been updated successfully.\nYour computer will be restarted. '
+
+run_case() {
+  install_test_aspi
+  scenario <<'SCENARIO'
+aspi ha=0 target=0 lun=0 cdrom vendor=OTHERCO product="CD-ROM 52X"
+aspi ha=0 target=1 lun=0 k818r revision=1.00 notready=3000
+SCENARIO
+  add_scsi_instance "$TARGET_KEY" 0000 1.00 01
+  put_program FlashK818R.exe
+  set_windows_version FlashK818R.exe win98
+  put_image
+
+  say "-- first run: the setting is on"
+  start_launcher win98
+  must_robot wait-window Caution 20000
+  must_robot click Caution 1
+  wait_for_restart 30
+  expect_equal "setting after Yes" "$(scsi_setting "$TARGET_KEY" 0000)" 00
+  (($(log_count 'cdb=5A ') == 0)) || fail "a firmware command before the update"
+  restart_session
+
+  say "-- second run: the setting is off"
+  start_launcher win98
+  must_robot wait-window "$PAGE" 30000
+  wait_program 20 || fail "UpdaterK818R.exe did not end after starting the flasher"
+  expect_equal "setting once the flasher runs" "$(scsi_setting "$TARGET_KEY" 0000)" 01
+  confirm_update
+  must_robot wait-window "Updating ..." 10000
+  must_robot msgbox FlashK818R 150000
+  grep -qxF "text	$SUCCESS" <<<"$ROBOT_OUT" || fail "the box does not say the update succeeded"
+  restart_requested && fail "Windows was restarted before the box was closed"
+  must_robot press FlashK818R 1
+  wait_for_restart 30
+
+  local summary
+  summary=$(command_summary | tr '\n' ' ')
+  say "the drive's commands over both sessions: $summary"
+  [[ $summary == *"WRITE x4 CLOSE "*"READ x992 " ]] || fail "the drive's commands: $summary"
+  expect_equal "setting after the update" "$(scsi_setting "$TARGET_KEY" 0000)" 01
+}

@@ -1,0 +1,36 @@
+# The kit on Windows XP as a user meets it: the launcher starts the flasher
+# at once, which finds the drive behind its CD-ROM letter through
+# pass-through and updates it: the closing command in mode 4 with no minute
+# of waiting after it, the whole flash read back, the success box, then the
+# restart. No ASPI library on the system.
+
+readonly PAGE=OD-K818R\ Firmware\ Upgrade
+readonly SUCCESS='Firmware has been updated successfully.\nYour computer will be restarted. '
+
+run_case() {
+  remove_aspi
+  scenario <<'SCENARIO'
+letter D: cdrom vendor=OTHERCO product="CD-ROM 52X"
+letter E: k818r revision=1.00 notready=3000
+SCENARIO
+  attach_scenario_drives
+  put_program FlashK818R.exe
+  set_windows_version FlashK818R.exe winxp
+  put_image
+  LOG=$PASSTHROUGH_LOG
+
+  start_launcher winxp
+  must_robot wait-window "$PAGE" 30000
+  local started=$SECONDS
+  confirm_update
+  must_robot msgbox FlashK818R 120000
+  grep -qxF "text	$SUCCESS" <<<"$ROBOT_OUT" || fail "the box does not say the update succeeded"
+  ((SECONDS - started < 60)) || fail "the update waited as on the ASPI road"
+  must_robot press FlashK818R 1
+  wait_for_restart 30
+
+  expect_equal "blocks written to E:" "$(log_count ' E: .*cdb=5A 00 38 41 53 A0 05 0[0-3] ')" 4
+  expect_equal "closing commands" "$(log_count ' E: .*cdb=5A 00 38 41 53 A0 04 E4 ')" 1
+  expect_equal "pages read back" "$(log_count ' E: .*cdb=5A 00 38 41 53 11 ')" 992
+  expect_equal "firmware commands to D:" "$(log_count ' D: .*cdb=5A ')" 0
+}
