@@ -15,6 +15,9 @@ class InertPlatform : public platform::Platform {
   void UnloadLibrary(platform::Module) override {}
   unsigned DriveType(const char*) override { return platform::kDriveNoRootDir; }
   platform::Handle OpenDevice(const char*) override { return platform::InvalidHandle(); }
+  platform::Handle OpenDeviceWith(const char*, uint32_t, uint32_t) override {
+    return platform::InvalidHandle();
+  }
   bool DeviceControl(platform::Handle, uint32_t, void*, uint32_t, void*, uint32_t,
                      uint32_t*) override {
     return false;
@@ -32,6 +35,8 @@ class InertPlatform : public platform::Platform {
   bool WriteProfileText(const char*, const char*, const char*, const char*) override {
     return false;
   }
+  uint32_t MultimediaTime() override { return 0; }
+  bool StartProgram(const platform::ProgramStart&) override { return false; }
   platform::File OpenFileForReading(const char*) override { return nullptr; }
   size_t ReadFile(platform::File, void*, size_t) override { return 0; }
   bool SeekFile(platform::File, long) override { return false; }
