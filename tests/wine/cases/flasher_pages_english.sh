@@ -48,7 +48,7 @@ SCENARIO
   local licence
   licence=$(control_text 1010)
   [[ $licence == 'OD-K818R FIRMWARE UPGRADE PROGRAM\r\n'* ]] || fail "licence text"
-  [[ $licence == *'All rights reserved.\r\n' ]] || fail "licence text end"
+  [[ $licence == *'All rights reserved.\r\n\r\n'*'End of agreement.\r\n' ]] || fail "licence text end"
   expect_equal "prompt" "$(control_text 1011)" \
     'If you accept this license agreement, press "Accept"to continue. Otherwise press "Exit"to exit this program.\r\n'
 
