@@ -9,6 +9,8 @@ run_case() {
 aspi ha=0 target=1 lun=0 k818r revision=1.00
 aspi ha=1 target=2 lun=1 k818r revision=1.01 product=OD-K818R-B
 SCENARIO
+  add_cdrom_letter D
+  add_cdrom_letter E
   start_flasher win98
   must_robot wait-window "$PAGE" 20000
   must_robot click "$PAGE" 1000
