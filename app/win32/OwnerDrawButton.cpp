@@ -81,6 +81,8 @@ void COwnerDrawButton::Draw(const DRAWITEMSTRUCT& item) {
     ::SetBkMode(dc, oldMode);
   }
 
+  // The focus rectangle inverts: drawn once when the focus comes, once more
+  // when it goes, and again after the whole button was drawn afresh.
   const bool focusChanged = (item.itemAction & ODA_FOCUS) != 0;
   const bool drewWhole = (item.itemAction & ODA_DRAWENTIRE) != 0;
   if (!disabled && (focusChanged || (focused && drewWhole))) {
@@ -90,8 +92,6 @@ void COwnerDrawButton::Draw(const DRAWITEMSTRUCT& item) {
     ::InflateRect(&focus, -inset, -inset);
     ::DrawFocusRect(dc, &focus);
   }
-  lastState_ = item.itemState;
-  lastAction_ = item.itemAction;
 }
 
 LRESULT CALLBACK COwnerDrawButton::ButtonProc(HWND window, UINT message, WPARAM wParam,

@@ -89,16 +89,5 @@ void CUpdateDlg::Back() {
 }
 
 bool CUpdateDlg::OnMessage(UINT message, WPARAM, LPARAM, INT_PTR* result) {
-  switch (message) {
-    case WM_PAINT:
-      PaintPage(Window());
-      *result = TRUE;
-      return true;
-    case WM_QUERYDRAGICON:
-      *result = reinterpret_cast<INT_PTR>(ProgramIcon());
-      ::SetWindowLongPtrA(Window(), DWLP_MSGRESULT, *result);
-      return true;
-    default:
-      return false;
-  }
+  return HandlePageArtMessage(Window(), message, result);
 }
