@@ -5,6 +5,13 @@ enable_language(RC)  # dialog templates, texts, bitmaps and icons of the program
 add_compile_definitions(_WIN32_WINNT=0x0400 WINVER=0x0400 NOMINMAX)
 add_link_options(-static -static-libgcc -static-libstdc++)
 
+# One commit builds the same bytes in any folder on any day: no link time in
+# the PE header, and no source or build path in the programs (__FILE__ of the
+# runtime's assertions, say).
+add_link_options(-Wl,--no-insert-timestamp)
+add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
+                    -ffile-prefix-map=${PROJECT_BINARY_DIR}/=)
+
 # Marks a target as one of the two GUI programs and gives it the Windows
 # entry point, which calls its ProgramMain; tools and test programs stay
 # console programs. The 32-bit programs carry subsystem and OS version 4.0 in

@@ -1,27 +1,22 @@
 #!/usr/bin/env bash
 # Checks Windows programs and libraries before they ship: every imported DLL
 # must be one that all supported Windows versions have, and 32-bit files must
-# neither import functions that Windows 98 lacks nor carry a subsystem
-# version the Windows 9x loader refuses (above 4).
+# import only functions of the allowlist (tools/win98-imports.txt: each one
+# present on Windows 98 and on NT 4.0 SP6) and carry no subsystem version
+# the Windows 9x loader refuses (above 4).
 #
 # Usage: tools/check-imports.sh FILE-OR-FOLDER...
 #   A folder stands for the .exe and .dll files directly inside it.
+#   KIT_IMPORT_ALLOWLIST names another allowlist (the self-test uses it).
 set -euo pipefail
 
 objdump=x86_64-w64-mingw32-objdump  # reads 32-bit and 64-bit files alike
+allowlist=${KIT_IMPORT_ALLOWLIST:-$(dirname "$0")/win98-imports.txt}
 
 allowed_dlls=" kernel32 user32 gdi32 advapi32 comctl32 comdlg32 shell32 ole32 oleaut32
   winmm version msvcrt "
-# Exported only by the NT family or by later versions than Windows 98
-# (kernel32), or only by later versions of msvcrt.dll than Windows 98 has.
-missing_on_98=" AddVectoredExceptionHandler RemoveVectoredExceptionHandler GetTickCount64
-  TryEnterCriticalSection EncodePointer DecodePointer GetModuleHandleExA GetModuleHandleExW
-  SetThreadStackGuarantee InitOnceExecuteOnce InitializeSRWLock AcquireSRWLockExclusive
-  InitializeConditionVariable FlsAlloc GetFileSizeEx SetFilePointerEx
-  GetSystemTimePreciseAsFileTime _strtoi64 _strtoui64 "
 # Compared as " name " below, so every separator must be a single space.
 allowed_dlls=$(echo " "$allowed_dlls" ")
-missing_on_98=$(echo " "$missing_on_98" ")
 
 if (($# == 0)); then
   echo "usage: $0 FILE-OR-FOLDER..." >&2
@@ -31,6 +26,12 @@ if ! command -v "$objdump" >/dev/null; then
   echo "check-imports: $objdump not found (package binutils-mingw-w64-x86-64)" >&2
   exit 2
 fi
+if [[ ! -f $allowlist ]]; then
+  echo "check-imports: no allowlist at $allowlist" >&2
+  exit 2
+fi
+# " dll:function " for every line of the allowlist, comments and blanks left out.
+allowed_functions=" $(sed 's/#.*//' "$allowlist" | awk 'NF >= 2 { printf "%s:%s ", tolower($1), $2 }')"
 
 files=()
 for arg in "$@"; do
@@ -77,8 +78,10 @@ for file in "${files[@]}"; do
         [[ $allowed_dlls == *" $base "* ]] || problems+=("imports $first, which is not a system DLL")
         ;;
       function)
-        if [[ $format == pei-i386 && $missing_on_98 == *" $second "* ]]; then
-          problems+=("imports $second from $first, which Windows 98 lacks")
+        base=${first,,}
+        base=${base%.dll}
+        if [[ $format == pei-i386 && $allowed_functions != *" $base:$second "* ]]; then
+          problems+=("imports $second from $first, which is not on the allowlist of functions Windows 98 and NT 4.0 have")
         fi
         ;;
       subsystem)

@@ -6,7 +6,7 @@ set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 missing=()
 for command in cmake ninja g++ clang++ i686-w64-mingw32-g++-win32 x86_64-w64-mingw32-g++-win32 \
-  Xvfb import; do
+  Xvfb import python3; do
   command -v "$command" >/dev/null || missing+=("$command")
 done
 for file in /usr/include/gtest/gtest.h /usr/include/benchmark/benchmark.h /usr/lib/wine/wine64; do

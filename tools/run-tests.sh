@@ -5,7 +5,8 @@
 #      drive (skipped where Wine, Xvfb or ImageMagick is missing);
 #   3. the Win32 backend of the OS seam against Wine's Windows API;
 #   4. the import check of the shipped 32-bit programs and its self-test;
-#   5. a short fuzz run of the image check.
+#   5. the release folder and zip, built twice, byte for byte the same;
+#   6. a short fuzz run of the image check.
 # A failing group does not stop the others; the exit code says whether all
 # of them passed.
 #
@@ -49,6 +50,10 @@ import_checks() {
     tests/imports/run.sh
 }
 
+release_build() {
+  tests/release/reproducible.sh
+}
+
 fuzzing() {
   FUZZ_BUILD_DIR=$build_root/fuzz tests/fuzz/run.sh "$fuzz_seconds"
 }
@@ -66,6 +71,7 @@ group "host tests" host_tests
 group "Wine tests" wine_tests
 group "Win32 backend under Wine" backend_tests
 group "imports of the shipped programs" import_checks
+group "the release built twice is the same" release_build
 if ((fuzz_seconds > 0)); then
   group "fuzzing the image check for $fuzz_seconds s" fuzzing
 fi

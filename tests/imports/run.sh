@@ -25,6 +25,15 @@ cat >"$work/runtime.cpp" <<'CPP'
 #include <string>
 int main(int argc, char**) { return static_cast<int>(std::string(static_cast<size_t>(argc), 'x').size()); }
 CPP
+# A guarded static: the runtime's lock behind it makes a semaphore.
+cat >"$work/locks.cpp" <<'CPP'
+#include <string>
+int Count(int argc) {
+  static const std::string name(static_cast<size_t>(argc), 'x');
+  return static_cast<int>(name.size());
+}
+int main(int argc, char**) { return Count(argc); }
+CPP
 cat >"$work/newer.cpp" <<'CPP'
 #include <windows.h>
 extern "C" __declspec(dllimport) ULONGLONG WINAPI GetTickCount64();
@@ -38,8 +47,12 @@ $i686 "${static[@]}" -o "$work/clean32.exe" "$work/clean.cpp"
 $i686 "${static[@]}" -o "$work/system32.exe" "$work/system.cpp" -loleaut32 -lversion
 $i686 -o "$work/runtime32.exe" "$work/runtime.cpp" -shared-libgcc
 $i686 "${static[@]}" -o "$work/newer32.exe" "$work/newer.cpp"
+$i686 "${static[@]}" -o "$work/locks32.exe" "$work/locks.cpp"
+$i686 "${static[@]}" -o "$work/shimmed32.exe" "$work/locks.cpp" \
+  "$root/platform/win32/AnsiRuntimeShims.cpp"
 $i686 "${static[@]}" -Wl,--subsystem,windows:6.0 -o "$work/vista32.exe" "$work/clean.cpp"
 $x64 "${static[@]}" -o "$work/newer64.exe" "$work/newer.cpp"
+$x64 "${static[@]}" -o "$work/system64.exe" "$work/system.cpp" -loleaut32 -lversion
 
 failed=0
 # expect FILE WANTED-EXIT-CODE TEXT-THE-OUTPUT-MUST-HOLD
@@ -56,11 +69,21 @@ expect() {
 }
 
 expect clean32.exe 0 "import only system DLLs"
-expect system32.exe 0 "import only system DLLs"
+# A system DLL is not enough for a 32-bit program: each function must be listed.
+expect system32.exe 1 "imports VariantInit from OLEAUT32.dll, which is not on the allowlist"
 expect runtime32.exe 1 "libstdc++-6.dll, which is not a system DLL"
-expect newer32.exe 1 "imports GetTickCount64 from KERNEL32.dll, which Windows 98 lacks"
+expect newer32.exe 1 "imports GetTickCount64 from KERNEL32.dll, which is not on the allowlist"
 expect vista32.exe 1 "subsystem version 6"
-expect newer64.exe 0 "import only system DLLs"  # the 98 rules are for 32-bit files only
+# The runtime's locks call a wide function that 95/98/ME only stub; the shim
+# routes them to the ANSI one.
+expect locks32.exe 1 "imports CreateSemaphoreW from KERNEL32.dll"
+expect shimmed32.exe 0 "import only system DLLs"
+expect system64.exe 0 "import only system DLLs"  # the function list is for 32-bit files only
+expect newer64.exe 0 "import only system DLLs"
+
+# The list is read as written: a function taken off it fails the program that imports it.
+grep -v "GetTickCount" "$root/tools/win98-imports.txt" >"$work/short-list.txt"
+KIT_IMPORT_ALLOWLIST=$work/short-list.txt expect clean32.exe 1 "imports GetTickCount from KERNEL32.dll"
 
 # A folder is checked file by file, and one bad file fails it.
 mkdir "$work/folder"

@@ -149,6 +149,45 @@ void Buffers() {
   os.FreeBuffer(nullptr);
 }
 
+// The sizes and codes that the registry logic reads, as Windows gives them:
+// a too-small buffer reports the size it needs, the end of an enumeration
+// is ERROR_NO_MORE_ITEMS, a missing key ERROR_FILE_NOT_FOUND.
+void Registry() {
+  platform::RegistryKey software = nullptr;
+  CHECK(os.OpenRegistryKey(platform::HkeyLocalMachine(), "Software", platform::kKeyAllAccess,
+                           &software) == platform::kErrorSuccess);
+  char name[256];
+  CHECK(os.EnumRegistrySubkey(software, 0, name, sizeof name) == platform::kErrorSuccess);
+  CHECK(os.EnumRegistrySubkey(software, 100000, name, sizeof name) == platform::kErrorNoMoreItems);
+  platform::RegistryKey missing = reinterpret_cast<platform::RegistryKey>(1);
+  CHECK(os.OpenRegistryKey(software, "No Such Key Here", platform::kKeyRead, &missing) ==
+        platform::kErrorFileNotFound);
+  CHECK(missing == nullptr);
+
+  const uint8_t four[4] = {1, 2, 3, 4};
+  CHECK(os.SetRegistryValue(software, "KitBackendTest", platform::kRegBinary, four, 4) ==
+        platform::kErrorSuccess);
+  uint8_t byte = 0;
+  uint32_t size = 1;
+  uint32_t type = 0;
+  CHECK(os.QueryRegistryValue(software, "KitBackendTest", &type, &byte, &size) ==
+        platform::kErrorMoreData);
+  CHECK(size == 4 && type == platform::kRegBinary);
+  uint32_t count = 0;
+  CHECK(os.RegistryValueCount(software, &count) == platform::kErrorSuccess && count >= 1);
+  bool listed = false;
+  for (uint32_t index = 0; index < count; ++index) {
+    uint32_t nameSize = sizeof name;
+    if (os.EnumRegistryValue(software, index, name, &nameSize, nullptr, nullptr, nullptr) ==
+            platform::kErrorSuccess &&
+        std::strcmp(name, "KitBackendTest") == 0) {
+      listed = nameSize == std::strlen("KitBackendTest");
+    }
+  }
+  CHECK(listed);
+  CHECK(os.CloseRegistryKey(software) == platform::kErrorSuccess);
+}
+
 void Restart() {
   // Only the privilege: a test must never restart the machine it runs on.
   os.EnableShutdownPrivilege();
@@ -166,6 +205,7 @@ int main() {
   Messages();
   Files();
   Buffers();
+  Registry();
   Restart();
   std::printf("%s: %d failure(s)\n", failures == 0 ? "PASS" : "FAIL", failures);
   return failures == 0 ? 0 : 1;
