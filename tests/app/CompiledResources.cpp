@@ -29,20 +29,31 @@ std::u16string Utf16(const std::string& utf8) {
 
 namespace {
 
-// Every resource with a numeric type and id; named ones are skipped.
+// Every resource with a numeric id, its type an ordinal or a name.
 std::vector<Resource> Parse(const std::vector<uint8_t>& res) {
   std::vector<Resource> resources;
   size_t at = 0;
   while (at + 8 <= res.size()) {
     const uint32_t dataSize = Dword(res, at);
     const uint32_t headerSize = Dword(res, at + 4);
-    const size_t header = at + 8;
-    if (Word(res, header) == 0xFFFF && Word(res, header + 4) == 0xFFFF) {
-      // Type and name ordinals, then DataVersion, MemoryFlags, LanguageId.
+    size_t field = at + 8;
+    Resource resource{0, "", 0, 0, {}};
+    if (Word(res, field) == 0xFFFF) {
+      resource.type = Word(res, field + 2);
+      field += 4;
+    } else {
+      for (; Word(res, field) != 0; field += 2) {
+        resource.typeName += static_cast<char>(Word(res, field));
+      }
+      field = (field + 2 + 3) & ~size_t{3};
+    }
+    if (Word(res, field) == 0xFFFF) {
+      resource.id = Word(res, field + 2);
+      field = (field + 4 + 3) & ~size_t{3};
+      resource.language = Word(res, field + 4 + 2);  // after DataVersion and MemoryFlags
       const auto begin = res.begin() + static_cast<long>(at + headerSize);
-      resources.push_back({Word(res, header + 2), Word(res, header + 6),
-                           Word(res, header + 8 + 4 + 2),
-                           std::vector<uint8_t>(begin, begin + dataSize)});
+      resource.data.assign(begin, begin + dataSize);
+      resources.push_back(resource);
     }
     at += headerSize + ((dataSize + 3) & ~3u);
   }

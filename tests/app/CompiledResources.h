@@ -9,7 +9,8 @@
 namespace compiled_resources {
 
 struct Resource {
-  uint16_t type;  // numeric types only (RT_DIALOG 5, RT_STRING 6, ...)
+  uint16_t type;         // RT_DIALOG 5, RT_STRING 6, ...; 0 for a named type
+  std::string typeName;  // a named type, such as "LICENSE"
   uint16_t id;
   uint16_t language;
   std::vector<uint8_t> data;
