@@ -57,15 +57,19 @@ bool CUpdateDlg::OnCommand(int id, int code) {
     return true;
   }
   if (code != BN_CLICKED) return false;
+  // Enter and Esc arrive as commands even while their button is disabled
+  // (Enter as IDOK, Update's id, when Back is); a locked page ignores them,
+  // so nothing ends or restarts an update under way.
+  const UpdateButtons& usable = page_.Buttons();
   switch (id) {
     case IDC_UPDATE:
-      Update();
+      if (usable.update) Update();
       return true;
     case IDC_BACK:
-      Back();
+      if (usable.back) Back();
       return true;
     case IDC_UPDATE_EXIT:
-      End(IDCANCEL);
+      if (usable.exit) End(IDCANCEL);
       return true;
     default:
       return false;

@@ -107,4 +107,9 @@ SCENARIO
   expect_equal "page text after Yes" "$(control_text 1012)" \
     'Updating microcode.\r\nDo not stop updating, shut down the PC, or turn off power.'
   expect_equal "drive list after Yes" "$(control_state 1007)" disabled
+  # Esc is Exit's key, and Exit is disabled once the update has begun.
+  must_robot key "$PAGE" esc
+  sleep 1
+  expect_equal "page text after Esc" "$(control_text 1012)" \
+    'Updating microcode.\r\nDo not stop updating, shut down the PC, or turn off power.'
 }

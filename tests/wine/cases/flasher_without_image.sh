@@ -23,6 +23,13 @@ SCENARIO
   grep -qP '^1001\tButton\tdisabled' <<<"$ROBOT_OUT" || fail "Back is usable"
   grep -qP '^2\tButton\tenabled' <<<"$ROBOT_OUT" || fail "Exit is not usable"
   screenshot image-missing
+  # Enter in the list is Back's, and Back is disabled: nothing happens, no
+  # question comes up either.
+  must_robot focus "$PAGE" 1007
+  must_robot key "$PAGE" enter
+  ! robot msgbox FlashK818R 2000 || fail "Enter asked the update question"
+  must_robot controls "$PAGE"
+  grep -qP '^1007\tComboBox' <<<"$ROBOT_OUT" || fail "Enter left the update page"
   must_robot click "$PAGE" 2
   wait_program 10 || fail "Exit did not end the program"
 }
