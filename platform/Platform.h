@@ -162,6 +162,7 @@ class Platform {
   // Windows folder.
   virtual bool WriteProfileText(const char* file, const char* section, const char* key,
                                 const char* value) = 0;
+
   // Processes. Starts the program without waiting for it; false when
   // CreateProcessA fails (LastError set).
   virtual bool StartProgram(const ProgramStart& start) = 0;

@@ -165,18 +165,6 @@ bool SimPc::QueryVersion(platform::OsVersion& version) {
   return true;
 }
 
-bool SimPc::QueryVersionExtended(platform::OsVersion& version) {
-  // Windows accepts the larger record from NT 4.0 Service Pack 6 on.
-  const bool accepted =
-      version_.platformId == platform::kPlatformWin32Nt &&
-      (version_.major > 4 || (version_.major == 4 && version_.servicePack[13] >= '6'));
-  if (failExtendedVersionQuery_ || !accepted) {
-    lastError_ = kErrorInsufficientBuffer;
-    return false;
-  }
-  return QueryVersion(version);
-}
-
 platform::Handle SimPc::CreateOwnedMutex(const char* name) {
   lastError_ = kernel_.CreateNamedMutex(name == nullptr ? "" : name);
   return NewHandle(HandleState{HandleKind::kMutex});
@@ -385,12 +373,6 @@ int SimPc::ShowMessageBox(const char* text, const char* caption, unsigned style)
   messageBoxes_.push_back(MessageBoxRecord{text == nullptr ? "" : text,
                                            caption == nullptr ? "" : caption, style, answer,
                                            clock_.NowUs()});
-  return answer;
-}
-
-int SimPc::ShowOwnedMessageBox(const char* text, const char* caption, unsigned style) {
-  const int answer = ShowMessageBox(text, caption, style);
-  messageBoxes_.back().owned = true;
   return answer;
 }
 

@@ -266,7 +266,13 @@ class SimPc : public platform::Platform {
   void EnableShutdownPrivilege() override;
   bool ExitWindows(uint32_t flags) override;
 
-  bool QueryVersionExtended(platform::OsVersion& version) override;
+  bool QueryVersionExtended(platform::OsVersion& version) override {
+    if (failExtendedVersionQuery_ || !AcceptsExtendedVersionRecord(version_)) {
+      lastError_ = kErrorInsufficientBuffer;
+      return false;
+    }
+    return QueryVersion(version);
+  }
   platform::Handle CreateOwnedMutex(const char* name) override;
   int LocaleInfo(uint32_t locale, uint32_t type, char* buffer, int size) override {
     return kernel_.LocaleInfo(locale, type, buffer, size);
@@ -279,16 +285,16 @@ class SimPc : public platform::Platform {
     return program_.Resource(type, id, size);
   }
   bool FindFirstMatch(const char* pattern) override { return files_.Exists(pattern); }
-  int ShowOwnedMessageBox(const char* text, const char* caption, unsigned style) override;
+  int ShowOwnedMessageBox(const char* text, const char* caption, unsigned style) override {
+    const int answer = ShowMessageBox(text, caption, style);
+    messageBoxes_.back().owned = true;
+    return answer;
+  }
 
   void Trace(const char* text) override;
 
  private:
   class Host;
-  struct OpenFailure {
-    uint32_t error = 0;
-    int times = 0;
-  };
   enum class HandleKind { kDevice, kEvent, kMutex, kThread };
   struct HandleState {
     HandleKind kind = HandleKind::kEvent;

@@ -52,4 +52,9 @@ bool IsNtFamily(WindowsVersion version) {
   return VersionOf(version).platformId == platform::kPlatformWin32Nt;
 }
 
+bool AcceptsExtendedVersionRecord(const platform::OsVersion& version) {
+  if (version.platformId != platform::kPlatformWin32Nt) return false;
+  return version.major > 4 || (version.major == 4 && version.servicePack[13] >= '6');
+}
+
 }  // namespace sim

@@ -21,4 +21,8 @@ enum class WindowsVersion {
 platform::OsVersion VersionOf(WindowsVersion version);
 bool IsNtFamily(WindowsVersion version);
 
+// Whether GetVersionExA takes the larger OSVERSIONINFOEXA record on that
+// system: from NT 4.0 Service Pack 6 on.
+bool AcceptsExtendedVersionRecord(const platform::OsVersion& version);
+
 }  // namespace sim

@@ -50,21 +50,10 @@ void CLicenseDlg::Accept() {
 }
 
 bool CLicenseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR* result) {
-  switch (message) {
-    case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) != IDM_VERSION_BOX) return false;
-      CAboutDlg().RunModal(Window());
-      *result = TRUE;
-      return true;
-    case WM_PAINT:
-      PaintPage(Window());
-      *result = TRUE;
-      return true;
-    case WM_QUERYDRAGICON:
-      *result = reinterpret_cast<INT_PTR>(ProgramIcon());
-      ::SetWindowLongPtrA(Window(), DWLP_MSGRESULT, *result);
-      return true;
-    default:
-      return false;
+  if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == IDM_VERSION_BOX) {
+    CAboutDlg().RunModal(Window());
+    *result = TRUE;
+    return true;
   }
+  return HandlePageArtMessage(Window(), message, result);
 }

@@ -1,13 +1,6 @@
 #include "app/win32/OwnerDrawButton.h"
 
-#include <algorithm>
-
-namespace {
-
-constexpr int kFocusInset = 3;
-constexpr int kSmallButtonSide = 16;
-
-}  // namespace
+#include "app/ButtonFace.h"
 
 COwnerDrawButton::~COwnerDrawButton() {
   if (window_ != nullptr && ::IsWindow(window_)) {
@@ -45,22 +38,21 @@ bool COwnerDrawButton::SetDefault(bool isDefault) {
 
 void COwnerDrawButton::Draw(const DRAWITEMSTRUCT& item) {
   HDC dc = item.hDC;
-  RECT area = item.rcItem;
-  if (defaultStyled_) ::InflateRect(&area, -1, -1);
+  const RECT& whole = item.rcItem;
+  const Box face = FaceBox({whole.left, whole.top, whole.right, whole.bottom}, defaultStyled_);
   const bool selected = (item.itemState & ODS_SELECTED) != 0;
   const bool disabled = (item.itemState & ODS_DISABLED) != 0;
-  const bool focused = (item.itemState & ODS_FOCUS) != 0;
 
   if (item.itemAction != ODA_FOCUS) {
     if (defaultStyled_) {
       HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(BLACK_PEN));
       HGDIOBJ oldBrush = ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
-      ::Rectangle(dc, item.rcItem.left, item.rcItem.top, item.rcItem.right, item.rcItem.bottom);
+      ::Rectangle(dc, whole.left, whole.top, whole.right, whole.bottom);
       ::SelectObject(dc, oldBrush);
       ::SelectObject(dc, oldPen);
     }
-    RECT face = area;
-    ::DrawFrameControl(dc, &face, DFC_BUTTON, DFCS_BUTTONPUSH | (selected ? DFCS_PUSHED : 0));
+    RECT faceRect = {face.left, face.top, face.right, face.bottom};
+    ::DrawFrameControl(dc, &faceRect, DFC_BUTTON, DFCS_BUTTONPUSH | (selected ? DFCS_PUSHED : 0));
 
     char caption[128] = {};
     ::GetWindowTextA(window_, caption, sizeof caption);
@@ -68,12 +60,10 @@ void COwnerDrawButton::Draw(const DRAWITEMSTRUCT& item) {
     ::GetClientRect(window_, &client);
     RECT extent = {0, 0, 0, 0};
     ::DrawTextA(dc, caption, -1, &extent, DT_CALCRECT | DT_SINGLELINE);
-    int x = (client.right - (extent.right - extent.left)) / 2;
-    int y = (client.bottom - (extent.bottom - extent.top)) / 2 - 1;
-    if (selected) {
-      ++x;
-      ++y;
-    }
+    int x = 0;
+    int y = 0;
+    CaptionOrigin(client.right, client.bottom, extent.right - extent.left,
+                  extent.bottom - extent.top, selected, &x, &y);
     const int oldMode = ::SetBkMode(dc, TRANSPARENT);
     const UINT flags = DST_PREFIXTEXT | (disabled ? DSS_MONO : DSS_NORMAL);
     HBRUSH brush = disabled ? ::GetSysColorBrush(COLOR_GRAYTEXT) : nullptr;
@@ -81,17 +71,12 @@ void COwnerDrawButton::Draw(const DRAWITEMSTRUCT& item) {
     ::SetBkMode(dc, oldMode);
   }
 
-  const bool focusChanged = (item.itemAction & ODA_FOCUS) != 0;
-  const bool drewWhole = (item.itemAction & ODA_DRAWENTIRE) != 0;
-  if (!disabled && (focusChanged || (focused && drewWhole))) {
-    const int shorter = std::min(area.right - area.left, area.bottom - area.top);
-    const int inset = shorter < kSmallButtonSide ? shorter / 4 : kFocusInset;
-    RECT focus = area;
-    ::InflateRect(&focus, -inset, -inset);
-    ::DrawFocusRect(dc, &focus);
+  if (DrawsFocus(!disabled, (item.itemAction & ODA_FOCUS) != 0, (item.itemState & ODS_FOCUS) != 0,
+                 (item.itemAction & ODA_DRAWENTIRE) != 0)) {
+    const Box focus = FocusBox(face);
+    RECT focusRect = {focus.left, focus.top, focus.right, focus.bottom};
+    ::DrawFocusRect(dc, &focusRect);
   }
-  lastState_ = item.itemState;
-  lastAction_ = item.itemAction;
 }
 
 LRESULT CALLBACK COwnerDrawButton::ButtonProc(HWND window, UINT message, WPARAM wParam,

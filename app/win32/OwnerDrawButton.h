@@ -27,6 +27,4 @@ class COwnerDrawButton {
   HWND window_ = nullptr;
   WNDPROC originalProc_ = nullptr;
   bool defaultStyled_ = false;
-  UINT lastState_ = 0;
-  UINT lastAction_ = 0;
 };

@@ -3,9 +3,15 @@
 #include "app/PageLayout.h"
 #include "app/ResourceIds.h"
 
+namespace {
+
 HICON ProgramIcon() {
   return ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PROGRAM));
 }
+
+void PaintPage(HWND page);
+
+}  // namespace
 
 void SetPageIcons(HWND page) {
   HINSTANCE program = ::GetModuleHandleA(nullptr);
@@ -16,6 +22,23 @@ void SetPageIcons(HWND page) {
   ::SendMessageA(page, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
   ::SendMessageA(page, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small ? small : big));
 }
+
+bool HandlePageArtMessage(HWND page, UINT message, INT_PTR* result) {
+  switch (message) {
+    case WM_PAINT:
+      PaintPage(page);
+      *result = TRUE;
+      return true;
+    case WM_QUERYDRAGICON:
+      *result = reinterpret_cast<INT_PTR>(ProgramIcon());
+      ::SetWindowLongPtrA(page, DWLP_MSGRESULT, *result);
+      return true;
+    default:
+      return false;
+  }
+}
+
+namespace {
 
 void PaintPage(HWND page) {
   PAINTSTRUCT paint;
@@ -44,3 +67,5 @@ void PaintPage(HWND page) {
   }
   ::EndPaint(page, &paint);
 }
+
+}  // namespace

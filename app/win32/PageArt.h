@@ -7,8 +7,7 @@
 // Icon 128 as the page's big and small icon.
 void SetPageIcons(HWND page);
 
-// The banner that fits the client area now, at its natural size; or, when
-// the page is minimised, the icon in the middle. For WM_PAINT.
-void PaintPage(HWND page);
-
-HICON ProgramIcon();
+// WM_PAINT (the banner that fits the client area now, at its natural
+// size, or the icon in the middle of a minimised page) and
+// WM_QUERYDRAGICON; false for every other message.
+bool HandlePageArtMessage(HWND page, UINT message, INT_PTR* result);

@@ -59,18 +59,19 @@ bool CUpdateDlg::OnCommand(int id, int code) {
     return true;
   }
   if (code != BN_CLICKED) return false;
+  // Enter and Esc arrive as commands even while their button is disabled
+  // (Enter as IDOK, Update's id, when Back is); a locked page ignores them,
+  // so nothing ends or restarts an update under way.
+  const UpdateButtons& usable = page_.Buttons();
   switch (id) {
-    // Enter, Esc and the close box send these too, disabled buttons or not:
-    // nothing may leave or restart the page while the drive is being
-    // written, nor after the run.
     case IDC_UPDATE:
-      if (page_.Buttons().update) Update();
+      if (usable.update) Update();
       return true;
     case IDC_BACK:
-      if (page_.Buttons().back) Back();
+      if (usable.back) Back();
       return true;
     case IDC_UPDATE_EXIT:
-      if (page_.Buttons().exit) End(IDCANCEL);
+      if (usable.exit) End(IDCANCEL);
       return true;
     default:
       return false;
@@ -98,16 +99,5 @@ void CUpdateDlg::Back() {
 }
 
 bool CUpdateDlg::OnMessage(UINT message, WPARAM, LPARAM, INT_PTR* result) {
-  switch (message) {
-    case WM_PAINT:
-      PaintPage(Window());
-      *result = TRUE;
-      return true;
-    case WM_QUERYDRAGICON:
-      *result = reinterpret_cast<INT_PTR>(ProgramIcon());
-      ::SetWindowLongPtrA(Window(), DWLP_MSGRESULT, *result);
-      return true;
-    default:
-      return false;
-  }
+  return HandlePageArtMessage(Window(), message, result);
 }

@@ -68,10 +68,15 @@ def banner(width, height):
     radius = height // 2 - 2
     disc(pixels, width, height, 4 + radius, height // 2, radius,
          lambda r: 200 + int(39 * (1 - r)) if r > 0.28 else 0)
-    scale = 2 if height >= 33 else 1
-    text = 'OD-K818R FIRMWARE UPGRADE'
-    text_height = 7 * scale
-    draw_text(pixels, width, height, text, 12 + 2 * radius, (height - text_height) // 2, scale, 239)
+    left = 12 + 2 * radius
+    if height >= 33:
+        # The model in double size, the rest beside it.
+        draw_text(pixels, width, height, 'OD-K818R', left, (height - 14) // 2, 2, 239)
+        draw_text(pixels, width, height, 'FIRMWARE UPGRADE', left + 8 * 12 + 6, (height - 7) // 2,
+                  1, 239)
+    else:
+        draw_text(pixels, width, height, 'OD-K818R FIRMWARE UPGRADE', left, (height - 7) // 2, 1,
+                  239)
     return palette, pixels
 
 

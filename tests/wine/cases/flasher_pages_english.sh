@@ -48,7 +48,7 @@ SCENARIO
   local licence
   licence=$(control_text 1010)
   [[ $licence == 'OD-K818R FIRMWARE UPGRADE PROGRAM\r\n'* ]] || fail "licence text"
-  [[ $licence == *'All rights reserved.\r\n' ]] || fail "licence text end"
+  [[ $licence == *'All rights reserved.\r\n\r\n'*'End of agreement.\r\n' ]] || fail "licence text end"
   expect_equal "prompt" "$(control_text 1011)" \
     'If you accept this license agreement, press "Accept"to continue. Otherwise press "Exit"to exit this program.\r\n'
 
@@ -107,4 +107,9 @@ SCENARIO
   expect_equal "page text after Yes" "$(control_text 1012)" \
     'Updating microcode.\r\nDo not stop updating, shut down the PC, or turn off power.'
   expect_equal "drive list after Yes" "$(control_state 1007)" disabled
+  # Esc is Exit's key, and Exit is disabled once the update has begun.
+  must_robot key "$PAGE" esc
+  sleep 1
+  expect_equal "page text after Esc" "$(control_text 1012)" \
+    'Updating microcode.\r\nDo not stop updating, shut down the PC, or turn off power.'
 }

@@ -8,6 +8,7 @@
 //   robot msgbox TITLE [MS]             robot press TITLE ID
 //   robot key TITLE enter|esc           robot wait-exit EXE [MS]
 //   robot styles TITLE                  robot focus TITLE ID
+//   robot syscommand TITLE CODE
 //   robot error-text CODE               this system's text for a Win32 error
 //
 // TITLE matches a visible top-level window exactly, or by prefix when it
@@ -233,6 +234,16 @@ int Focus(const std::wstring& title, const wchar_t* id) {
   return kDone;
 }
 
+// A command of the window's system menu, as if the user picked it.
+int SystemCommand(const std::wstring& title, const wchar_t* codeText) {
+  long code = 0;
+  if (!ParseNumber(codeText, code)) return Fail(kUsage, L"bad command " + std::wstring(codeText));
+  HWND window = RequireWindow(title);
+  if (!window) return kNotFound;
+  PostMessageW(window, WM_SYSCOMMAND, static_cast<WPARAM>(code), 0);
+  return kDone;
+}
+
 int ReadMessageBox(const std::wstring& title, DWORD wait) {
   DWORD start = GetTickCount();
   HWND box = nullptr;
@@ -328,6 +339,7 @@ int Run(int argc, wchar_t** argv) {
   if (command == L"click" || command == L"press") return Click(title, argv[3]);
   if (command == L"key") return TypeKey(title, argv[3]);
   if (command == L"focus") return Focus(title, argv[3]);
+  if (command == L"syscommand") return SystemCommand(title, argv[3]);
   if (argc < 5) return Fail(kUsage, L"missing argument for " + command);
   if (command == L"select") return SelectLine(title, argv[3], argv[4]);
   return Fail(kUsage, L"unknown command " + command);

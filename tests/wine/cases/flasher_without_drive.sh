@@ -1,0 +1,22 @@
+# Windows 98 with the ASPI library but no drive of ours: the licence page
+# works, and Accept meets the "No drive found." box, captioned as the
+# program's error, after which the program ends.
+
+readonly PAGE="OD-K818R Firmware Upgrade"
+
+run_case() {
+  install_test_aspi
+  scenario <<'SCENARIO'
+aspi ha=0 target=0 lun=0 cdrom vendor=OTHERCO product="CD-ROM 52X"
+SCENARIO
+  put_image
+  start_flasher win98
+  must_robot wait-window "$PAGE" 20000
+  must_robot click "$PAGE" 1000
+  must_robot msgbox "Error - OD-K818R Upgrade Program" 10000
+  grep -qxP 'text\tNo drive found\.' <<<"$ROBOT_OUT" || fail "box text"
+  expect_equal "buttons" "$(grep -P '^button\t' <<<"$ROBOT_OUT" | cut -f2)" "1"
+  screenshot no-drive
+  must_robot press "Error - OD-K818R Upgrade Program" 1
+  wait_program 10 || fail "the program did not end after the box"
+}
