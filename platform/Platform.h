@@ -42,9 +42,19 @@ constexpr uint32_t kWaitTimeout = 0x102;
 constexpr uint32_t kWaitFailed = 0xFFFFFFFF;
 
 constexpr uint32_t kErrorAccessDenied = 5;
+constexpr uint32_t kErrorInvalidHandle = 6;
 constexpr uint32_t kErrorSemTimeout = 121;
 constexpr uint32_t kErrorAlreadyExists = 183;
+constexpr uint32_t kErrorMediaChanged = 1110;
 constexpr uint32_t kErrorIoDevice = 1117;
+
+// CreateFileA access and share modes.
+constexpr uint32_t kGenericRead = 0x80000000;
+constexpr uint32_t kGenericWrite = 0x40000000;
+constexpr uint32_t kFileShareRead = 0x1;
+
+// MAX_PATH: room for any folder the system reports.
+constexpr unsigned kMaxPath = 260;
 
 // Message box styles and answers (MB_*, ID*).
 constexpr unsigned kMbOk = 0x00;
@@ -80,6 +90,17 @@ constexpr long kErrorNoMoreItems = 259;
 constexpr uint32_t kLocaleSystemDefault = 0x0800;  // LOCALE_SYSTEM_DEFAULT
 constexpr uint32_t kLocaleILanguage = 0x0001;      // LOCALE_ILANGUAGE
 
+// A program start with CreateProcessA: the start-up record is empty but for
+// its size, and environment and current folder are the caller's own.
+struct ProgramStart {
+  const char* applicationName = nullptr;  // a bare name resolves against the current folder
+  const char* commandLine = nullptr;
+  bool processHandleInheritable = false;  // SECURITY_ATTRIBUTES of the new process
+  bool threadHandleInheritable = false;   // ... and of its first thread
+  bool inheritHandles = false;
+  uint32_t creationFlags = 0;
+};
+
 // What GetVersionExA reports (OSVERSIONINFOA).
 struct OsVersion {
   uint32_t major = 0;
@@ -111,6 +132,8 @@ class Platform {
   // CreateFileA(path, GENERIC_READ|WRITE, FILE_SHARE_READ|WRITE, OPEN_EXISTING);
   // InvalidHandle() on failure.
   virtual Handle OpenDevice(const char* path) = 0;
+  // CreateFileA(path, access, share, OPEN_EXISTING); InvalidHandle() on failure.
+  virtual Handle OpenDeviceWith(const char* path, uint32_t access, uint32_t share) = 0;
   virtual bool DeviceControl(Handle device, uint32_t code, void* in, uint32_t inSize, void* out,
                              uint32_t outSize, uint32_t* bytesReturned) = 0;
   virtual void CloseHandle(Handle handle) = 0;
@@ -122,10 +145,15 @@ class Platform {
   virtual uint32_t TickCount() = 0;
   virtual int64_t PerformanceCounter() = 0;
   virtual int64_t PerformanceFrequency() = 0;
+  virtual uint32_t MultimediaTime() = 0;  // timeGetTime
 
   // User interface
   virtual int ShowMessageBox(const char* text, const char* caption, unsigned style) = 0;
   virtual void PumpOneMessage() = 0;  // dispatches one waiting message of this thread, if any
+
+  // Processes. Starts the program without waiting for it; false when
+  // CreateProcessA fails (LastError set).
+  virtual bool StartProgram(const ProgramStart& start) = 0;
 
   // Files of the current folder, read as the C runtime reads them ("rb").
   virtual File OpenFileForReading(const char* name) = 0;              // null on failure

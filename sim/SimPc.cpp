@@ -15,6 +15,8 @@ namespace {
 SimPc* g_activePc = nullptr;
 
 constexpr uint32_t kErrorNotEnoughMemory = 8;
+constexpr uint32_t kFileShareWrite = 0x2;
+constexpr uint64_t kFailedOpenCostUs = 1000;
 
 int LetterIndex(char letter) {
   const int upper = std::toupper(static_cast<unsigned char>(letter));
@@ -115,7 +117,11 @@ void SimPc::AttachDrive(std::shared_ptr<ScsiDevice> device, Completion completio
 }
 
 void SimPc::FailOpen(char letter, uint32_t error, int times) {
-  openFailures_[UpperLetter(letter)] = OpenFailure{error, times};
+  opens_.FailOpen(UpperLetter(letter), error, times);
+}
+
+void SimPc::RefuseDeviceAccess(char letter, uint32_t rights) {
+  opens_.RefuseAccess(UpperLetter(letter), rights);
 }
 
 void SimPc::FailEventCreation(int nth, int times) {
@@ -140,10 +146,6 @@ int SimPc::OpenEvents() const {
   return static_cast<int>(std::count_if(handles_.begin(), handles_.end(), [](const auto& entry) {
     return entry.second.open && entry.second.kind == HandleKind::kEvent;
   }));
-}
-
-std::vector<char> SimPc::OpenedLetters() const {
-  return openedLetters_;
 }
 
 // ---- System ---------------------------------------------------------------
@@ -196,27 +198,30 @@ unsigned SimPc::DriveType(const char* rootPath) {
 }
 
 platform::Handle SimPc::OpenDevice(const char* path) {
-  ++openDeviceCalls_;
-  if (path == nullptr || std::strlen(path) != 6 || std::strncmp(path, "\\\\.\\", 4) != 0 ||
-      path[5] != ':' || LetterIndex(path[4]) < 0) {
-    lastError_ = kErrorFileNotFound;
+  return OpenDeviceWith(path, platform::kGenericRead | platform::kGenericWrite,
+                        platform::kFileShareRead | kFileShareWrite);
+}
+
+platform::Handle SimPc::OpenDeviceWith(const char* path, uint32_t access, uint32_t share) {
+  const bool letterPath = path != nullptr && std::strlen(path) == 6 &&
+                          std::strncmp(path, "\\\\.\\", 4) == 0 && path[5] == ':' &&
+                          LetterIndex(path[4]) >= 0;
+  DeviceOpenRecord record{letterPath ? UpperLetter(path[4]) : '\0', access, share, false,
+                          clock_.NowUs()};
+  uint32_t error = letterPath ? opens_.Check(record.letter, access) : kErrorFileNotFound;
+  if (error == 0 && !port_.HasDevice(record.letter)) error = kErrorFileNotFound;
+  if (error != 0) {
+    // A refused open still takes a moment, so retry loops end in virtual time.
+    clock_.Advance(kFailedOpenCostUs);
+    opens_.Record(record);
+    lastError_ = error;
     return platform::InvalidHandle();
   }
-  const char letter = UpperLetter(path[4]);
-  auto failure = openFailures_.find(letter);
-  if (failure != openFailures_.end() && failure->second.times != 0) {
-    if (failure->second.times > 0) --failure->second.times;
-    lastError_ = failure->second.error;
-    return platform::InvalidHandle();
-  }
-  if (!port_.HasDevice(letter)) {
-    lastError_ = kErrorFileNotFound;
-    return platform::InvalidHandle();
-  }
+  record.opened = true;
+  opens_.Record(record);
   HandleState state;
   state.kind = HandleKind::kDevice;
-  state.letter = letter;
-  openedLetters_.push_back(letter);
+  state.letter = record.letter;
   return NewHandle(state);
 }
 
@@ -317,6 +322,14 @@ int64_t SimPc::PerformanceCounter() {
 
 int64_t SimPc::PerformanceFrequency() {
   return clock_.PerformanceFrequency();
+}
+
+// ---- Processes ------------------------------------------------------------
+
+bool SimPc::StartProgram(const platform::ProgramStart& start) {
+  const bool exists = start.applicationName != nullptr && files_.Exists(start.applicationName);
+  if (!exists) lastError_ = kErrorFileNotFound;
+  return processes_.Start(start, exists, clock_.NowUs());
 }
 
 // ---- User interface -------------------------------------------------------

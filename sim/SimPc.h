@@ -35,10 +35,12 @@
 #include "sim/CommandLog.h"
 #include "sim/PassThroughPort.h"
 #include "sim/ScsiDevice.h"
+#include "sim/SimDeviceOpens.h"
 #include "sim/SimFiles.h"
 #include "sim/SimKernel.h"
 #include "sim/SimLibraries.h"
 #include "sim/SimMemory.h"
+#include "sim/SimProcesses.h"
 #include "sim/SimProgram.h"
 #include "sim/SimRegistry.h"
 #include "sim/VirtualClock.h"
@@ -91,6 +93,7 @@ class SimPc : public platform::Platform {
   SimFiles& Files() { return files_; }
   SimProgram& Program() { return program_; }
   SimKernel& Kernel() { return kernel_; }
+  SimProcesses& Processes() { return processes_; }
 
   void SetWindows(WindowsVersion version);
   void SetVersion(const platform::OsVersion& version) { version_ = version; }
@@ -117,6 +120,8 @@ class SimPc : public platform::Platform {
                    Completion completion = Completion::kSynchronous);
   // The next `times` opens of \\.\X: fail with `error` (kAlways: every one).
   void FailOpen(char letter, uint32_t error = platform::kErrorAccessDenied, int times = kAlways);
+  // Opens of \\.\X: asking for any of these rights fail with access denied.
+  void RefuseDeviceAccess(char letter, uint32_t rights);
   // Pass-through data buffers must be aligned to mask+1 (0: no check);
   // a misaligned one fails with ERROR_INVALID_PARAMETER.
   void SetPassThroughAlignmentMask(uint32_t mask) { port_.SetAlignmentMask(mask); }
@@ -151,14 +156,16 @@ class SimPc : public platform::Platform {
   const std::vector<std::string>& Traces() const { return traces_; }
   int PumpCount() const { return pumpCount_; }
 
-  int OpenDeviceCalls() const { return openDeviceCalls_; }
+  int OpenDeviceCalls() const { return static_cast<int>(opens_.Records().size()); }
+  const std::vector<DeviceOpenRecord>& DeviceOpens() const { return opens_.Records(); }
   int OpenDeviceHandles() const;  // still open
   int OpenEvents() const;         // still open
   // Closes of unknown or closed handles, files and registry keys.
   int BadCloses() const {
     return badCloses_ + files_.BadCloses() + registry_.BadCloses() + libraries_.BadUnloads();
   }
-  std::vector<char> OpenedLetters() const;  // letter of every successful open, in order
+  // Letter of every successful open, in order.
+  std::vector<char> OpenedLetters() const { return opens_.OpenedLetters(); }
 
   int LibraryLoads() const { return libraries_.Loads(); }
   int LibraryUnloads() const { return libraries_.Unloads(); }
@@ -192,6 +199,7 @@ class SimPc : public platform::Platform {
 
   unsigned DriveType(const char* rootPath) override;
   platform::Handle OpenDevice(const char* path) override;
+  platform::Handle OpenDeviceWith(const char* path, uint32_t access, uint32_t share) override;
   bool DeviceControl(platform::Handle device, uint32_t code, void* in, uint32_t inSize, void* out,
                      uint32_t outSize, uint32_t* bytesReturned) override;
   void CloseHandle(platform::Handle handle) override;
@@ -200,11 +208,15 @@ class SimPc : public platform::Platform {
   uint32_t WaitForObject(platform::Handle handle, uint32_t milliseconds) override;
   void SleepFor(uint32_t milliseconds) override;
   uint32_t TickCount() override;
+  uint32_t MultimediaTime() override { return static_cast<uint32_t>(clock_.NowMs()); }
   int64_t PerformanceCounter() override;
   int64_t PerformanceFrequency() override;
 
   int ShowMessageBox(const char* text, const char* caption, unsigned style) override;
   void PumpOneMessage() override;
+
+  // A bare name resolves against the files of the current folder.
+  bool StartProgram(const platform::ProgramStart& start) override;
 
   platform::File OpenFileForReading(const char* name) override;
   size_t ReadFile(platform::File file, void* buffer, size_t size) override;
@@ -271,10 +283,6 @@ class SimPc : public platform::Platform {
 
  private:
   class Host;
-  struct OpenFailure {
-    uint32_t error = 0;
-    int times = 0;
-  };
   enum class HandleKind { kDevice, kEvent, kMutex };
   struct HandleState {
     HandleKind kind = HandleKind::kEvent;
@@ -308,9 +316,8 @@ class SimPc : public platform::Platform {
   SimKernel kernel_;
 
   unsigned driveTypes_[26] = {};
-  std::map<char, OpenFailure> openFailures_;
-  int openDeviceCalls_ = 0;
-  std::vector<char> openedLetters_;
+  SimDeviceOpens opens_;
+  SimProcesses processes_;
 
   uintptr_t nextHandle_ = 0x1000;
   std::map<platform::Handle, HandleState> handles_;

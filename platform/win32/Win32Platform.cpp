@@ -2,6 +2,8 @@
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+// After windows.h, which it needs.
+#include <mmsystem.h>
 // winuser.h has a macro of this name; ours is the seam's operation.
 #undef ExitWindows
 
@@ -61,6 +63,10 @@ Handle Win32Platform::OpenDevice(const char* path) {
                        nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
+Handle Win32Platform::OpenDeviceWith(const char* path, uint32_t access, uint32_t share) {
+  return ::CreateFileA(path, access, share, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
 bool Win32Platform::DeviceControl(Handle device, uint32_t code, void* in, uint32_t inSize,
                                   void* out, uint32_t outSize, uint32_t* bytesReturned) {
   // Without an OVERLAPPED the count is written unconditionally, so it always
@@ -103,6 +109,10 @@ int64_t Win32Platform::PerformanceFrequency() {
   return frequency.QuadPart;
 }
 
+uint32_t Win32Platform::MultimediaTime() {
+  return ::timeGetTime();
+}
+
 int Win32Platform::ShowMessageBox(const char* text, const char* caption, unsigned style) {
   return ::MessageBoxA(nullptr, text, caption, style);
 }
@@ -118,6 +128,32 @@ void Win32Platform::PumpOneMessage() {
   }
   ::TranslateMessage(&message);
   ::DispatchMessageA(&message);
+}
+
+bool Win32Platform::StartProgram(const ProgramStart& start) {
+  STARTUPINFOA startup;
+  std::memset(&startup, 0, sizeof startup);
+  startup.cb = sizeof startup;
+  SECURITY_ATTRIBUTES processAttributes = {sizeof(SECURITY_ATTRIBUTES), nullptr,
+                                           start.processHandleInheritable ? TRUE : FALSE};
+  SECURITY_ATTRIBUTES threadAttributes = {sizeof(SECURITY_ATTRIBUTES), nullptr,
+                                          start.threadHandleInheritable ? TRUE : FALSE};
+  PROCESS_INFORMATION started;
+  std::memset(&started, 0, sizeof started);
+  // CreateProcessA may write into the command line, so it gets a copy.
+  char commandLine[kMaxPath * 2] = {};
+  if (start.commandLine != nullptr) {
+    std::snprintf(commandLine, sizeof commandLine, "%s", start.commandLine);
+  }
+  if (!::CreateProcessA(start.applicationName, start.commandLine != nullptr ? commandLine : nullptr,
+                        &processAttributes, &threadAttributes, start.inheritHandles ? TRUE : FALSE,
+                        start.creationFlags, nullptr, nullptr, &startup, &started)) {
+    return false;
+  }
+  // Nobody waits for the new program; its handles are not needed here.
+  ::CloseHandle(started.hThread);
+  ::CloseHandle(started.hProcess);
+  return true;
 }
 
 File Win32Platform::OpenFileForReading(const char* name) {

@@ -19,6 +19,7 @@ class Win32Platform final : public Platform {
 
   unsigned DriveType(const char* rootPath) override;
   Handle OpenDevice(const char* path) override;
+  Handle OpenDeviceWith(const char* path, uint32_t access, uint32_t share) override;
   bool DeviceControl(Handle device, uint32_t code, void* in, uint32_t inSize, void* out,
                      uint32_t outSize, uint32_t* bytesReturned) override;
   void CloseHandle(Handle handle) override;
@@ -29,9 +30,12 @@ class Win32Platform final : public Platform {
   uint32_t TickCount() override;
   int64_t PerformanceCounter() override;
   int64_t PerformanceFrequency() override;
+  uint32_t MultimediaTime() override;
 
   int ShowMessageBox(const char* text, const char* caption, unsigned style) override;
   void PumpOneMessage() override;
+
+  bool StartProgram(const ProgramStart& start) override;
 
   File OpenFileForReading(const char* name) override;
   size_t ReadFile(File file, void* buffer, size_t size) override;

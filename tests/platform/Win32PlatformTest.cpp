@@ -68,6 +68,8 @@ void Libraries() {
 
 void Devices() {
   CHECK(os.OpenDevice("\\\\.\\NoSuchDeviceK818R") == platform::InvalidHandle());
+  CHECK(os.OpenDeviceWith("\\\\.\\NoSuchDeviceK818R", platform::kGenericRead,
+                          platform::kFileShareRead) == platform::InvalidHandle());
   uint8_t record[80] = {};
   // A caller that does not want the count must not make the call crash.
   CHECK(!os.DeviceControl(platform::InvalidHandle(), 0x4D014, record, sizeof record, record,
@@ -83,8 +85,10 @@ void EventsAndTime() {
   platform::Handle event = os.CreateManualEvent();
   CHECK(event != nullptr);
   const uint32_t before = os.TickCount();
+  const uint32_t multimediaBefore = os.MultimediaTime();
   CHECK(os.WaitForObject(event, 50) == platform::kWaitTimeout);
   CHECK(os.TickCount() - before >= 40);
+  CHECK(os.MultimediaTime() - multimediaBefore >= 40);
   SetEvent(event);
   CHECK(os.WaitForObject(event, 0) == platform::kWaitObject0);
   CHECK(os.WaitForObject(event, 0) == platform::kWaitObject0);  // manual reset stays set
@@ -149,6 +153,24 @@ void Buffers() {
   os.FreeBuffer(nullptr);
 }
 
+void Processes() {
+  // A bare name is looked for in the current folder only.
+  platform::ProgramStart missing;
+  missing.applicationName = "no-such-program-k818r.exe";
+  CHECK(!os.StartProgram(missing));
+  CHECK(os.LastError() != 0);
+
+  char program[MAX_PATH + 16];
+  const unsigned length = os.SystemDirectory(program, MAX_PATH);
+  std::snprintf(program + length, sizeof program - length, "\\cmd.exe");
+  platform::ProgramStart start;
+  start.applicationName = program;
+  start.commandLine = "cmd.exe /c exit 0";
+  start.processHandleInheritable = true;
+  start.creationFlags = CREATE_NO_WINDOW;
+  CHECK(os.StartProgram(start));
+}
+
 // The sizes and codes that the registry logic reads, as Windows gives them:
 // a too-small buffer reports the size it needs, the end of an enumeration
 // is ERROR_NO_MORE_ITEMS, a missing key ERROR_FILE_NOT_FOUND.
@@ -205,6 +227,7 @@ int main() {
   Messages();
   Files();
   Buffers();
+  Processes();
   Registry();
   Restart();
   std::printf("%s: %d failure(s)\n", failures == 0 ? "PASS" : "FAIL", failures);

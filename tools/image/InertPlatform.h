@@ -15,6 +15,9 @@ class InertPlatform : public platform::Platform {
   void UnloadLibrary(platform::Module) override {}
   unsigned DriveType(const char*) override { return platform::kDriveNoRootDir; }
   platform::Handle OpenDevice(const char*) override { return platform::InvalidHandle(); }
+  platform::Handle OpenDeviceWith(const char*, uint32_t, uint32_t) override {
+    return platform::InvalidHandle();
+  }
   bool DeviceControl(platform::Handle, uint32_t, void*, uint32_t, void*, uint32_t,
                      uint32_t*) override {
     return false;
@@ -26,8 +29,10 @@ class InertPlatform : public platform::Platform {
   uint32_t TickCount() override { return 0; }
   int64_t PerformanceCounter() override { return 0; }
   int64_t PerformanceFrequency() override { return 0; }
+  uint32_t MultimediaTime() override { return 0; }
   int ShowMessageBox(const char*, const char*, unsigned) override { return platform::kIdOk; }
   void PumpOneMessage() override {}
+  bool StartProgram(const platform::ProgramStart&) override { return false; }
   platform::File OpenFileForReading(const char*) override { return nullptr; }
   size_t ReadFile(platform::File, void*, size_t) override { return 0; }
   bool SeekFile(platform::File, long) override { return false; }

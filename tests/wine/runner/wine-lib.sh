@@ -3,7 +3,7 @@
 # wine-test.sh; every function reports through `say` and fails through `fail`.
 
 # Bump when the prepared prefix changes, so that cached ones are rebuilt.
-readonly PREFIX_LAYOUT=4
+readonly PREFIX_LAYOUT=5
 
 say() { printf '%s\n' "$*"; }
 fail() {
@@ -21,6 +21,9 @@ find_wine() {
       break
     fi
   done
+  # The runs may use the 32-bit loader for the programs; settings that
+  # Wine's own 64-bit services read are written through this one.
+  WINE64=${WINE:-}
   for candidate in /usr/lib/wine/wineserver64 "$(command -v wineserver || true)"; do
     if [[ -n $candidate && -x $candidate ]]; then
       WINESERVER=$candidate
@@ -64,10 +67,12 @@ prepare_template() {
     "$WINE" wineboot -i >/dev/null 2>&1
     # No window manager on Xvfb: let Wine draw the frames itself.
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    # Japanese boxes show empty squares without these.
+    # Japanese boxes show empty squares without these. Wine's stand-in for
+    # "MS Sans Serif" is wider than the real face, so forms laid out for it
+    # would wrap their lines; the condensed face keeps to its widths.
     local face
     for face in "MS UI Gothic=IPAGothic" "MS Gothic=IPAGothic" "ＭＳ ゴシック=IPAGothic" \
-      "MS PGothic=IPAPGothic" "ＭＳ Ｐゴシック=IPAPGothic"; do
+      "MS PGothic=IPAPGothic" "ＭＳ Ｐゴシック=IPAPGothic" "MS Sans Serif=DejaVu Sans Condensed"; do
       "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${face%=*}" /d "${face#*=}" /f \
         >/dev/null 2>&1
     done
@@ -205,6 +210,25 @@ reg_value() {
     END { exit !found }' <<<"$output"
 }
 
+# An instance key HKLM\Enum\SCSI\MODEL\INSTANCE as Windows 95/98/ME keeps
+# one for a SCSI or ATAPI device: its RevisionLevel text and, when given,
+# its one-byte AutoInsertNotification (hex, 00 or 01).
+add_scsi_instance() {
+  local key="HKLM\\Enum\\SCSI\\$1\\$2"
+  wine_reg add "$key" /v RevisionLevel /t REG_SZ /d "$3" /f >/dev/null ||
+    fail "could not add $key"
+  if [[ -n ${4:-} ]]; then
+    wine_reg add "$key" /v AutoInsertNotification /t REG_BINARY /d "$4" /f >/dev/null ||
+      fail "could not set AutoInsertNotification under $key"
+  fi
+}
+
+# The AutoInsertNotification of that instance key as `reg query` shows it
+# ("00", "01"), or "none" when it has none.
+scsi_setting() {
+  reg_value "HKLM\\Enum\\SCSI\\$1\\$2" AutoInsertNotification || echo none
+}
+
 set_windows_version() {
   "$WINE" reg add "HKCU\\Software\\Wine\\AppDefaults\\$1" /v Version /d "$2" /f >/dev/null 2>&1 ||
     fail "could not set the Windows version of $1"
@@ -247,7 +271,7 @@ build_file() {
   case $name in
     FlashK818R.exe) echo "$build/app/$name" ;;
     UpdaterK818R.exe) echo "$build/launcher/$name" ;;
-    robot.exe | robot-target.exe) echo "$build/tests/wine/$name" ;;
+    robot.exe | robot-target.exe | flasher-stand-in.exe) echo "$build/tests/wine/$name" ;;
     wnaspi32.dll) echo "$build/tests/wine/aspi/$name" ;;
     *) echo "$build/$name" ;;
   esac
@@ -260,6 +284,16 @@ put_program() {
   [[ -f $path ]] || fail "$1 is not in $WIN_BUILD"
   cp "$path" "$WORK_FOLDER/"
 }
+
+# Puts a stand-in for the flasher into the working folder as FlashK818R.exe;
+# once started, it leaves $WORK_FOLDER/flasher-started.txt.
+put_stand_in_flasher() {
+  local path
+  path=$(build_file flasher-stand-in.exe "$WIN_BUILD")
+  [[ -f $path ]] || fail "flasher-stand-in.exe is not in $WIN_BUILD"
+  cp "$path" "$WORK_FOLDER/FlashK818R.exe"
+}
+
 
 # Copies an image file into the working folder as K818R_10.BIN: the demo
 # image of the Windows build unless a path is given.
@@ -275,8 +309,11 @@ start_program() {
   # Wine's process trace records a restart of Windows (restart_requested);
   # KIT_WINE_PROGRAM_DEBUG adds channels of one's own (e.g. +relay).
   local channels=-all,trace+process${KIT_WINE_PROGRAM_DEBUG:+,$KIT_WINE_PROGRAM_DEBUG}
-  (cd "$WORK_FOLDER" && WINEDEBUG=$channels exec "$WINE" "$@") \
-    >>"$RUN_DIR/program.log" 2>&1 &
+  (
+    cd "$WORK_FOLDER" || exit 1
+    [[ -n ${PROGRAM_PRELOAD:-} ]] && export LD_PRELOAD=$PROGRAM_PRELOAD
+    WINEDEBUG=$channels exec "$WINE" "$@"
+  ) >>"$RUN_DIR/program.log" 2>&1 &
   PROGRAM_PIDS+=($!)
 }
 
@@ -290,13 +327,16 @@ wait_program() {
   done
 }
 
-# Checks on the test DLL's request log.
+# Checks on a request log: the test DLL's ($ASPI_LOG) unless LOG names
+# another, such as the pass-through library's ($PASSTHROUGH_LOG):
+#   LOG=$PASSTHROUGH_LOG wait_for_log ' E: .* cdb=12 ' 1 30
 expect_log_line() {
-  grep -qE -- "$1" "$ASPI_LOG" 2>/dev/null || fail "the ASPI log has no line matching: $1"
+  grep -qE -- "$1" "${LOG:-$ASPI_LOG}" 2>/dev/null ||
+    fail "$(basename "${LOG:-$ASPI_LOG}") has no line matching: $1"
 }
 log_count() {
   local count
-  count=$(grep -cE -- "$1" "$ASPI_LOG" 2>/dev/null)
+  count=$(grep -cE -- "$1" "${LOG:-$ASPI_LOG}" 2>/dev/null)
   echo "${count:-0}"
 }
 
@@ -312,18 +352,23 @@ wait_for_log() {
     (($(log_count "$regex") >= count)) && return 0
     sleep 0.1
   done
-  fail "the ASPI log has fewer than $count lines matching: $regex"
+  fail "$(basename "${LOG:-$ASPI_LOG}") has fewer than $count lines matching: $regex"
 }
 
 # The log's request lines without their time stamps.
-log_requests() { sed -E 's/^[0-9]+\.[0-9]+ //' "$ASPI_LOG" 2>/dev/null; }
+log_requests() { sed -E 's/^[0-9]+\.[0-9]+ //' "${LOG:-$ASPI_LOG}" 2>/dev/null; }
 
-# Starts the flasher from the working folder as Windows VERSION.
-start_flasher() {
-  set_windows_version FlashK818R.exe "$1"
-  put_program FlashK818R.exe
-  start_program FlashK818R.exe
+# Copies a program into the working folder and starts it as Windows VERSION:
+# start_as VERSION EXE.
+start_as() {
+  set_windows_version "$2" "$1"
+  put_program "$2"
+  start_program "$2"
 }
+
+# Starts the flasher or the launcher from the working folder as Windows VERSION.
+start_flasher() { start_as "$1" FlashK818R.exe; }
+start_launcher() { start_as "$1" UpdaterK818R.exe; }
 
 # Runs the case's Wine in Japanese (system locale 0411, code page 932). Call
 # it first in run_case, before anything starts Wine. The machine may lack the
@@ -342,14 +387,74 @@ use_japanese_locale() {
   unset LC_ALL
 }
 
-# Gives the prefix a CD-ROM drive letter over an empty folder. Wine reads the
-# drive types when its wineserver starts, so this one is stopped afterwards.
-add_cdrom_letter() {
+# Makes LETTER a CD-ROM drive over an empty folder: GetDriveTypeA says
+# DRIVE_CDROM. The 64-bit reg writes the type where Wine's mount manager
+# reads it (the 32-bit one would write below Wow6432Node).
+make_cdrom_letter() {
   local letter=${1,,}
+  [[ $letter =~ ^[a-y]$ ]] || fail "a CD-ROM drive letter is one of A to Y, not $1"
   mkdir -p "$RUN_DIR/cdrom-$letter"
   ln -sfn "$RUN_DIR/cdrom-$letter" "$RUN_PREFIX/dosdevices/$letter:"
-  "$WINE" reg add 'HKLM\Software\Wine\Drives' /v "$letter:" /d cdrom /f >/dev/null 2>&1 ||
+  "$WINE64" reg add 'HKLM\Software\Wine\Drives' /v "$letter:" /d cdrom /f >/dev/null 2>&1 ||
     fail "could not make $letter: a CD-ROM drive"
+}
+
+# Gives the prefix a CD-ROM drive letter with no device behind it. Wine reads
+# the drive types when its wineserver starts, so this one is stopped afterwards.
+add_cdrom_letter() {
+  make_cdrom_letter "$1"
+  stop_wineserver
+}
+
+# The pass-through library: the copy for this run's programs, and the
+# preload path from which the loader picks the copy of each process's own
+# architecture ($LIB is lib/x86_64-linux-gnu or lib/i386-linux-gnu on Debian).
+passthrough_lib_copy() {
+  case $ARCH in
+    win32) echo "$PASSTHROUGH_LIB_DIR/lib/i386-linux-gnu/libtestpassthrough.so" ;;
+    *) echo "$PASSTHROUGH_LIB_DIR/lib/x86_64-linux-gnu/libtestpassthrough.so" ;;
+  esac
+}
+
+# Puts the scenario's device for LETTER (its `letter E: ...` line) behind a
+# CD-ROM drive letter: the letter's device link (\\.\E:) names an empty
+# placeholder file, and the programs started afterwards get the library
+# preloaded, which answers their pass-through requests on it from the
+# scenario and logs them to $PASSTHROUGH_LOG. Call stop_wineserver after the
+# last letter (attach_scenario_drives does).
+attach_simulated_drive() {
+  local letter=${1,,} copy
+  copy=$(passthrough_lib_copy)
+  [[ -n $PASSTHROUGH_LIB_DIR && -f $copy ]] ||
+    fail "the pass-through library for the $ARCH build is missing: $copy (host build, --passthrough-lib)"
+  make_cdrom_letter "$letter"
+  local placeholders=$RUN_DIR/placeholders
+  mkdir -p "$placeholders"
+  : >"$placeholders/${letter^^}"
+  ln -sfn "$placeholders/${letter^^}" "$RUN_PREFIX/dosdevices/$letter::"
+  export TEST_PASSTHROUGH_SCENARIO=$WORK_FOLDER/scenario.txt
+  export TEST_PASSTHROUGH_DEVICES=$placeholders
+  export TEST_PASSTHROUGH_LOG=$PASSTHROUGH_LOG
+  PROGRAM_PRELOAD="$PASSTHROUGH_LIB_DIR/\$LIB/libtestpassthrough.so"
+}
+
+# Gives every `letter` line of the scenario its drive letter: a device behind
+# it (k818r, cdrom, disk, device=) through attach_simulated_drive, the bare
+# type cdromtype as an empty CD-ROM letter. Other drive types are left to
+# Wine. Write the scenario first.
+attach_scenario_drives() {
+  [[ -f $WORK_FOLDER/scenario.txt ]] || fail "attach_scenario_drives: write the scenario first"
+  local line letter rest
+  while IFS= read -r line; do
+    line=${line%%#*}
+    [[ $line =~ ^[[:space:]]*letter[[:space:]]+([A-Za-z]):(.*)$ ]] || continue
+    letter=${BASH_REMATCH[1]} rest=" ${BASH_REMATCH[2]} "
+    if [[ $rest =~ [[:space:]](k818r|cdrom|disk|device=[^[:space:]]+)[[:space:]] ]]; then
+      attach_simulated_drive "$letter"
+    elif [[ $rest =~ [[:space:]]cdromtype[[:space:]] ]]; then
+      make_cdrom_letter "$letter"
+    fi
+  done <"$WORK_FOLDER/scenario.txt"
   stop_wineserver
 }
 

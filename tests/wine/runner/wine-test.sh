@@ -5,9 +5,12 @@
 #       Chooses the build Wine can run here (win32 where 32-bit Wine works,
 #       else win64), builds it into ROOT/win32 or ROOT/win64 (ROOT: the work
 #       folder unless given), and prepares the cached prefix template.
-#   wine-test.sh run CASE --source DIR --work DIR
+#   wine-test.sh run CASE --source DIR --work DIR [--passthrough-lib DIR]
 #       Runs tests/wine/cases/CASE.sh in a fresh copy of the prefix, on its
-#       own Xvfb, and leaves screenshots and logs in WORK/runs/CASE.
+#       own Xvfb, and leaves screenshots and logs in WORK/runs/CASE. The
+#       --passthrough-lib folder holds the host build's pass-through library
+#       (lib/<arch>/libtestpassthrough.so), which cases that put simulated
+#       drives behind drive letters need.
 #
 # Environment: KIT_WINE_DISPLAY=:0 shows a run on that display instead of
 # a private Xvfb; KIT_WINE_KEEP_PREFIX=1 keeps the run's prefix;
@@ -28,11 +31,13 @@ fi
 SOURCE_DIR=
 WORK_DIR=
 WINDOWS_BUILD_ROOT=
+PASSTHROUGH_LIB_DIR=
 while (($#)); do
   case $1 in
     --source) SOURCE_DIR=$2; shift 2 ;;
     --work) WORK_DIR=$2; shift 2 ;;
     --windows-build-root) WINDOWS_BUILD_ROOT=$2; shift 2 ;;
+    --passthrough-lib) PASSTHROUGH_LIB_DIR=$2; shift 2 ;;
     *) echo "wine-test.sh: unknown argument $1"; exit 2 ;;
   esac
 done
@@ -40,6 +45,10 @@ done
 SOURCE_DIR=$(cd "$SOURCE_DIR" && pwd)
 mkdir -p "$WORK_DIR"
 WORK_DIR=$(cd "$WORK_DIR" && pwd)
+# The programs start in their own folder: the preload path must be absolute.
+if [[ -n $PASSTHROUGH_LIB_DIR && -d $PASSTHROUGH_LIB_DIR ]]; then
+  PASSTHROUGH_LIB_DIR=$(cd "$PASSTHROUGH_LIB_DIR" && pwd)
+fi
 
 # shellcheck source=wine-lib.sh
 source "$SOURCE_DIR/tests/wine/runner/wine-lib.sh"
@@ -115,8 +124,14 @@ setup() {
   local build=${WINDOWS_BUILD_ROOT:-$WORK_DIR}/$arch
   build_windows "$arch" "$build"
   printf '%s\n%s\n%s\n' "$arch" "$build" "$PROGRAM_LOADER" >"$WORK_DIR/windows-build"
+  if [[ -n $PASSTHROUGH_LIB_DIR ]]; then
+    local library
+    library=$(ARCH=$arch passthrough_lib_copy)
+    [[ -f $library ]] || say "Wine: no pass-through library for the $arch build ($library): the XP cases with simulated drives will fail"
+  fi
   local needed
-  for needed in robot.exe robot-target.exe wnaspi32.dll FlashK818R.exe UpdaterK818R.exe; do
+  for needed in robot.exe robot-target.exe flasher-stand-in.exe wnaspi32.dll FlashK818R.exe \
+    UpdaterK818R.exe; do
     [[ -f $(build_file "$needed" "$build") ]] || fail "$needed was not built in $build"
   done
   say "Wine: ready ($arch build in $build, programs through $PROGRAM_LOADER)"
@@ -138,7 +153,8 @@ finish_run() {
     say "PASS $CASE (screenshots and logs: $RUN_DIR)"
   elif ((status != SKIPPED)); then
     say "Screenshots: $SHOTS_DIR"
-    say "Logs: $RUN_DIR/work (aspi.log: the test DLL's requests), $RUN_DIR/program.log"
+    say "Logs: $RUN_DIR/work (aspi.log: the test DLL's requests; passthrough.log: the" \
+      "pass-through library's), $RUN_DIR/program.log"
   fi
   exit "$status"
 }
@@ -171,6 +187,7 @@ run() {
   WORK_FOLDER_WIN='C:\kit'
   mkdir -p "$WORK_FOLDER"
   ASPI_LOG=$WORK_FOLDER/aspi.log
+  PASSTHROUGH_LOG=$WORK_FOLDER/passthrough.log
 
   # shellcheck source=/dev/null
   source "$case_file"
@@ -180,9 +197,12 @@ run() {
   run_case
   # A scenario the DLL could not read leaves it without devices; say so
   # even when the case's own checks did not notice.
-  if [[ -f $ASPI_LOG ]] && grep -q 'scenario error' "$ASPI_LOG"; then
-    fail "$(grep -m1 'scenario error' "$ASPI_LOG" | cut -d' ' -f2-)"
-  fi
+  local log
+  for log in "$ASPI_LOG" "$PASSTHROUGH_LOG"; do
+    if [[ -f $log ]] && grep -q 'scenario error' "$log"; then
+      fail "$(grep -m1 'scenario error' "$log" | cut -d' ' -f2-)"
+    fi
+  done
 }
 
 case $MODE in
