@@ -12,7 +12,8 @@ letter G: k818r revision=1.16
 SCENARIO
   attach_scenario_drives
   start_flasher winxp
-  wait_program 60 || fail "the flasher did not end after its scan"
+  # The scan is over when the first page comes up.
+  must_robot wait-window "OD-K818R Firmware Upgrade" 60000
   screenshot after-scan
   LOG=$PASSTHROUGH_LOG
 
