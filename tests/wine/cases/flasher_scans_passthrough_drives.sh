@@ -12,8 +12,9 @@ letter G: k818r revision=1.16
 SCENARIO
   attach_scenario_drives
   start_flasher winxp
-  # The scan is over before the first page opens.
+  # The scan is over when the first page comes up.
   must_robot wait-window "OD-K818R Firmware Upgrade" 60000
+  screenshot after-scan
   LOG=$PASSTHROUGH_LOG
 
   expect_log_line '^[0-9.]+ scenario: '
@@ -32,6 +33,6 @@ SCENARIO
   )"
   # No box: every request reached a device.
   must_robot windows
-  grep -q 'FlashK818R' <<<"$ROBOT_OUT" && fail "the flasher showed a box: $ROBOT_OUT"
+  grep -q 'FlashK818R' <<<"$ROBOT_OUT" && fail "the flasher left a window: $ROBOT_OUT"
   [[ ! -e $ASPI_LOG ]] || fail "the flasher used ASPI on Windows XP"
 }

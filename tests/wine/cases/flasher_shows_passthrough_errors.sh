@@ -27,6 +27,7 @@ SCENARIO
   expect_equal "box text" "$text" "$ROBOT_OUT\\n"
 
   must_robot press FlashK818R 1
+  # The scan is over when the first page comes up.
   must_robot wait-window "OD-K818R Firmware Upgrade" 30000
   local inquiry='cdb=12 00 00 00 32 00 00 00 00 00 00 00'
   expect_equal "outcomes" "$(log_requests | grep -E '^#' | sed -E 's/ Length=.* cdb=/ cdb=/')" "$(
