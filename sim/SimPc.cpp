@@ -383,32 +383,6 @@ void SimPc::PumpOneMessage() {
   clock_.Advance(pumpCostUs_);
 }
 
-// ---- Files and memory ----------------------------------------------------
-
-platform::File SimPc::OpenFileForReading(const char* name) {
-  return files_.Open(name);
-}
-
-size_t SimPc::ReadFile(platform::File file, void* buffer, size_t size) {
-  return files_.Read(file, buffer, size);
-}
-
-bool SimPc::SeekFile(platform::File file, long offset) {
-  return files_.Seek(file, offset);
-}
-
-void SimPc::CloseFile(platform::File file) {
-  files_.Close(file);
-}
-
-void* SimPc::AllocateBuffer(size_t size) {
-  return memory_.Allocate(size);
-}
-
-void SimPc::FreeBuffer(void* buffer) {
-  memory_.Free(buffer);
-}
-
 // ---- Restart and traces ---------------------------------------------------
 
 void SimPc::EnableShutdownPrivilege() {

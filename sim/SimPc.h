@@ -230,13 +230,15 @@ class SimPc : public platform::Platform {
   // A bare name resolves against the files of the current folder.
   bool StartProgram(const platform::ProgramStart& start) override;
 
-  platform::File OpenFileForReading(const char* name) override;
-  size_t ReadFile(platform::File file, void* buffer, size_t size) override;
-  bool SeekFile(platform::File file, long offset) override;
-  void CloseFile(platform::File file) override;
+  platform::File OpenFileForReading(const char* name) override { return files_.Open(name); }
+  size_t ReadFile(platform::File file, void* buffer, size_t size) override {
+    return files_.Read(file, buffer, size);
+  }
+  bool SeekFile(platform::File file, long offset) override { return files_.Seek(file, offset); }
+  void CloseFile(platform::File file) override { files_.Close(file); }
 
-  void* AllocateBuffer(size_t size) override;
-  void FreeBuffer(void* buffer) override;
+  void* AllocateBuffer(size_t size) override { return memory_.Allocate(size); }
+  void FreeBuffer(void* buffer) override { memory_.Free(buffer); }
 
   long OpenRegistryKey(platform::RegistryKey parent, const char* path, uint32_t access,
                        platform::RegistryKey* key) override {
