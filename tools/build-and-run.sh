@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # Builds the kit, lays it out as it ships (the two programs and the image in
-# one folder), then runs the flasher under Wine as Windows 98 against the
-# simulated drives of the test WNASPI32.DLL (a foreign CD-ROM drive, a disk
-# and two OD-K818R drives), and as Windows XP against simulated drives
-# behind CD-ROM letters (a foreign drive and two OD-K818R drives, one with a
-# revision the flasher does not know, answering SCSI pass-through), and
-# shows what it sent them.
+# one folder), then runs the whole update under Wine against simulated
+# drives, on both roads, as a user would go through it:
+#   - Windows 98 (the test WNASPI32.DLL): auto insert notification on, the
+#     launcher's "Caution" form, Yes, the restart; the launcher again, which
+#     starts the flasher and switches the setting back on; licence, update
+#     page, question, progress, success box, the restart;
+#   - Windows XP (the drive behind a CD-ROM letter, answering SCSI
+#     pass-through): the launcher, the flasher at once, the same pages and
+#     the update, the success box, the restart.
+# The window robot drives the windows on a private Xvfb screen (on your own
+# display with KIT_WINE_DISPLAY=:0) and leaves a numbered screenshot of each
+# step; the script prints an account of each step.
 #
 # Usage: tools/build-and-run.sh [win32|win64]
 #   win32 (default) is the shipped build; win64 is for a Wine that can only
@@ -54,21 +60,20 @@ if ((status == 77)); then
   exit 0
 fi
 ((status == 0)) || exit "$status"
-"$runner" run flasher_scans_aspi_drives --source "$root" --work "$wine_work"
-"$runner" run flasher_scans_passthrough_drives --source "$root" --work "$wine_work" "${passthrough_lib[@]}"
-
-run=$wine_work/runs/flasher_scans_aspi_drives
-echo
-echo "FlashK818R.exe ran under Wine as Windows 98. The drives it was given:"
-grep -E '^(aspi|letter) ' "$run/work/scenario.txt" | sed 's/^/  /'
-echo "It swept $(grep -c ' GET_DEV_TYPE ' "$run/work/aspi.log") ASPI addresses and sent INQUIRY to each CD-ROM device:"
-grep ' EXEC ' "$run/work/aspi.log" | sed -E 's/^[0-9.]+ #[0-9]+ EXEC (ha=[0-9]+ target=[0-9]+ lun=[0-9]+).* cdb=([0-9A-F ]+[0-9A-F]) -> ([0-9A-F]+).*/  \1: CDB \2 -> status \3/'
-echo "Screenshots: $run/screenshots; the test DLL's request log: $run/work/aspi.log"
-
-run=$wine_work/runs/flasher_scans_passthrough_drives
-echo
-echo "FlashK818R.exe ran under Wine as Windows XP. The drives behind its CD-ROM letters:"
-grep -E '^letter ' "$run/work/scenario.txt" | sed 's/^/  /'
-echo "It opened each letter and sent INQUIRY through SCSI pass-through:"
-grep -E ' #[0-9]+ ' "$run/work/passthrough.log" | sed -E 's/^[0-9.]+ #[0-9]+ ([A-Z]:).* cdb=([0-9A-F ]+[0-9A-F]) -> status=([0-9A-F]+).*/  \1 CDB \2 -> status \3/'
-echo "Screenshots: $run/screenshots; the pass-through request log: $run/work/passthrough.log"
+for road in kit_whole_road_windows_98 kit_whole_road_windows_xp; do
+  "$runner" run "$road" --source "$root" --work "$wine_work" "${passthrough_lib[@]}" \
+    >"$wine_work/$road.log" 2>&1 || {
+    cat "$wine_work/$road.log"
+    echo "build-and-run: the $road road failed" >&2
+    exit 1
+  }
+  run=$wine_work/runs/$road
+  echo
+  case $road in
+    *98) echo "Windows 98, the drives of the test WNASPI32.DLL:" ;;
+    *) echo "Windows XP, the drives behind CD-ROM letters:" ;;
+  esac
+  grep -E '^(aspi|letter) ' "$run/work/scenario.txt" | sed 's/^/    /'
+  nl -w2 -s'. ' "$run/account.txt" | sed 's/^/  /'
+  echo "  Screenshots of every step: $run/screenshots"
+done

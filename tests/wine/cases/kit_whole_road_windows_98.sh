@@ -20,31 +20,40 @@ SCENARIO
   set_windows_version FlashK818R.exe win98
   put_image
 
-  say "-- first run: the setting is on"
+  step "Windows 98, the drive's AutoInsertNotification is $(scsi_setting "$TARGET_KEY" 0000): start UpdaterK818R.exe"
   start_launcher win98
   must_robot wait-window Caution 20000
+  step "the launcher shows its Caution form; click Yes"
   must_robot click Caution 1
   wait_for_restart 30
   expect_equal "setting after Yes" "$(scsi_setting "$TARGET_KEY" 0000)" 00
+  step "Windows is restarted; AutoInsertNotification is now 00"
   (($(log_count 'cdb=5A ') == 0)) || fail "a firmware command before the update"
   restart_session
 
-  say "-- second run: the setting is off"
+  step "after the restart, start UpdaterK818R.exe again"
   start_launcher win98
   must_robot wait-window "$PAGE" 30000
   wait_program 20 || fail "UpdaterK818R.exe did not end after starting the flasher"
   expect_equal "setting once the flasher runs" "$(scsi_setting "$TARGET_KEY" 0000)" 01
+  step "the launcher started FlashK818R.exe and set AutoInsertNotification back to 01; the licence page is up"
+  step "Accept, then on the update page Update, then Yes to the question"
   confirm_update
   must_robot wait-window "Updating ..." 10000
+  step "the progress window runs while the drive is written and read back (over a minute)"
   must_robot msgbox FlashK818R 150000
   grep -qxF "text	$SUCCESS" <<<"$ROBOT_OUT" || fail "the box does not say the update succeeded"
   restart_requested && fail "Windows was restarted before the box was closed"
+  step "the success box: \"${SUCCESS//\\n/ }\"; click OK"
   must_robot press FlashK818R 1
   wait_for_restart 30
+  step "Windows is restarted"
 
   local summary
   summary=$(command_summary | tr '\n' ' ')
   say "the drive's commands over both sessions: $summary"
   [[ $summary == *"WRITE x4 CLOSE "*"READ x992 " ]] || fail "the drive's commands: $summary"
   expect_equal "setting after the update" "$(scsi_setting "$TARGET_KEY" 0000)" 01
+  step "the drive got: $summary"
+  step "AutoInsertNotification after the update: 01, on again"
 }

@@ -19,18 +19,24 @@ SCENARIO
   put_image
   LOG=$PASSTHROUGH_LOG
 
+  step "Windows XP, no WNASPI32.DLL, the drive behind E:: start UpdaterK818R.exe"
   start_launcher winxp
   must_robot wait-window "$PAGE" 30000
+  step "the launcher started FlashK818R.exe at once; the licence page is up"
   local started=$SECONDS
+  step "Accept, then on the update page Update, then Yes to the question"
   confirm_update
   must_robot msgbox FlashK818R 120000
   grep -qxF "text	$SUCCESS" <<<"$ROBOT_OUT" || fail "the box does not say the update succeeded"
   ((SECONDS - started < 60)) || fail "the update waited as on the ASPI road"
+  step "the success box after $((SECONDS - started)) s; click OK"
   must_robot press FlashK818R 1
   wait_for_restart 30
+  step "Windows is restarted"
 
   expect_equal "blocks written to E:" "$(log_count ' E: .*cdb=5A 00 38 41 53 A0 05 0[0-3] ')" 4
   expect_equal "closing commands" "$(log_count ' E: .*cdb=5A 00 38 41 53 A0 04 E4 ')" 1
   expect_equal "pages read back" "$(log_count ' E: .*cdb=5A 00 38 41 53 11 ')" 992
   expect_equal "firmware commands to D:" "$(log_count ' D: .*cdb=5A ')" 0
+  step "E: got 4 blocks, the closing command in mode 4 and 992 page reads over pass-through; D: no firmware command"
 }

@@ -170,6 +170,13 @@ cleanup_run() {
   fi
 }
 
+# One line of the run's account for a person (account.txt of the run): what
+# was on the screen, what was done, what the registry and the drive say.
+step() {
+  say "== $*"
+  printf '%s\n' "$*" >>"$RUN_DIR/account.txt"
+}
+
 # Saves the whole screen; STEP names the picture.
 STEP_NUMBER=0
 screenshot() {
