@@ -9,9 +9,11 @@
 #   - Windows XP (the drive behind a CD-ROM letter, answering SCSI
 #     pass-through): the launcher, the flasher at once, the same pages and
 #     the update, the success box, the restart.
-# The window robot drives the windows on a private Xvfb screen (on your own
-# display with KIT_WINE_DISPLAY=:0) and leaves a numbered screenshot of each
-# step; the script prints an account of each step.
+# Without a display given, the window robot drives the windows on a private
+# Xvfb screen, leaves a numbered screenshot of each step, and the script
+# prints an account of each step. With KIT_WINE_DISPLAY=:0 the windows open
+# on that display for a person to click through; each restart the programs
+# ask for is played by starting the launcher again.
 #
 # Usage: tools/build-and-run.sh [win32|win64]
 #   win32 (default) is the shipped build; win64 is for a Wine that can only
@@ -60,13 +62,21 @@ if ((status == 77)); then
   exit 0
 fi
 ((status == 0)) || exit "$status"
+if [[ -n ${KIT_WINE_DISPLAY:-} ]]; then
+  export KIT_BY_HAND=1 KIT_WINE_CASE_LIMIT=${KIT_WINE_CASE_LIMIT:-3600}
+  echo "The windows open on $KIT_WINE_DISPLAY: first Windows 98, then Windows XP."
+fi
 for road in kit_whole_road_windows_98 kit_whole_road_windows_xp; do
-  "$runner" run "$road" --source "$root" --work "$wine_work" "${passthrough_lib[@]}" \
-    >"$wine_work/$road.log" 2>&1 || {
-    cat "$wine_work/$road.log"
-    echo "build-and-run: the $road road failed" >&2
-    exit 1
-  }
+  if [[ -n ${KIT_BY_HAND:-} ]]; then
+    "$runner" run "$road" --source "$root" --work "$wine_work" "${passthrough_lib[@]}"
+  else
+    "$runner" run "$road" --source "$root" --work "$wine_work" "${passthrough_lib[@]}" \
+      >"$wine_work/$road.log" 2>&1 || {
+      cat "$wine_work/$road.log"
+      echo "build-and-run: the $road road failed" >&2
+      exit 1
+    }
+  fi
   run=$wine_work/runs/$road
   echo
   case $road in
@@ -74,6 +84,6 @@ for road in kit_whole_road_windows_98 kit_whole_road_windows_xp; do
     *) echo "Windows XP, the drives behind CD-ROM letters:" ;;
   esac
   grep -E '^(aspi|letter) ' "$run/work/scenario.txt" | sed 's/^/    /'
-  nl -w2 -s'. ' "$run/account.txt" | sed 's/^/  /'
+  [[ -f $run/account.txt ]] && nl -w2 -s'. ' "$run/account.txt" | sed 's/^/  /'
   echo "  Screenshots of every step: $run/screenshots"
 done

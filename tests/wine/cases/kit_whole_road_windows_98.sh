@@ -20,6 +20,10 @@ SCENARIO
   set_windows_version FlashK818R.exe win98
   put_image
 
+  if [[ -n ${KIT_BY_HAND:-} ]]; then
+    by_hand win98
+    return 0
+  fi
   step "Windows 98, the drive's AutoInsertNotification is $(scsi_setting "$TARGET_KEY" 0000): start UpdaterK818R.exe"
   start_launcher win98
   must_robot wait-window Caution 20000

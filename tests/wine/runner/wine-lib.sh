@@ -484,6 +484,22 @@ restart_session() {
   say "Windows restarted (session $((session + 1)) begins)"
 }
 
+# For a person at the display instead of the robot: starts the launcher as
+# Windows VERSION, and each time the programs asked Windows to restart and
+# have ended, plays the restart and starts the launcher again, as a user
+# does; ends when the programs end without asking for one.
+by_hand() {
+  local version=$1
+  for (( ; ; )); do
+    start_launcher "$version"
+    say "the windows are on $DISPLAY; go on there"
+    "$WINESERVER" -w >/dev/null 2>&1 || true  # until every program of the session has ended
+    restart_requested || break
+    restart_session
+  done
+  say "the programs ended without asking for a restart"
+}
+
 # A restart ends every process of the prefix, the robot included, so it is
 # seen from here: the restart asked for and the last started program gone.
 wait_for_restart() {
