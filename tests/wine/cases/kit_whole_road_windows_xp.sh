@@ -23,7 +23,7 @@ SCENARIO
     by_hand winxp
     return 0
   fi
-  step "Windows XP, no WNASPI32.DLL, the drive behind E:: start UpdaterK818R.exe"
+  step "Windows XP, no WNASPI32.DLL, the drive behind the letter E:; start UpdaterK818R.exe"
   start_launcher winxp
   must_robot wait-window "$PAGE" 30000
   step "the launcher started FlashK818R.exe at once; the licence page is up"
