@@ -55,6 +55,7 @@ constexpr uint32_t kErrorIoDevice = 1117;
 constexpr uint32_t kGenericRead = 0x80000000;
 constexpr uint32_t kGenericWrite = 0x40000000;
 constexpr uint32_t kFileShareRead = 0x1;
+constexpr uint32_t kFileShareWrite = 0x2;
 
 // MAX_PATH: room for any folder the system reports.
 constexpr unsigned kMaxPath = 260;
@@ -132,11 +133,12 @@ class Platform {
 
   // Devices and SCSI pass-through
   virtual unsigned DriveType(const char* rootPath) = 0;  // GetDriveTypeA
-  // CreateFileA(path, GENERIC_READ|WRITE, FILE_SHARE_READ|WRITE, OPEN_EXISTING);
-  // InvalidHandle() on failure.
-  virtual Handle OpenDevice(const char* path) = 0;
   // CreateFileA(path, access, share, OPEN_EXISTING); InvalidHandle() on failure.
   virtual Handle OpenDeviceWith(const char* path, uint32_t access, uint32_t share) = 0;
+  // The same for reading and writing, shared both ways.
+  Handle OpenDevice(const char* path) {
+    return OpenDeviceWith(path, kGenericRead | kGenericWrite, kFileShareRead | kFileShareWrite);
+  }
   virtual bool DeviceControl(Handle device, uint32_t code, void* in, uint32_t inSize, void* out,
                              uint32_t outSize, uint32_t* bytesReturned) = 0;
   virtual void CloseHandle(Handle handle) = 0;

@@ -5,15 +5,9 @@
 
 #include "platform/PassThroughRecords.h"
 #include "platform/Platform.h"
+#include "sim/SimErrors.h"
 
 namespace sim {
-
-namespace {
-
-constexpr uint32_t kErrorInvalidFunction = 1;
-constexpr uint32_t kErrorInvalidParameter = 87;
-
-}  // namespace
 
 void PassThroughPort::Attach(char letter, std::shared_ptr<ScsiDevice> device, uint8_t target,
                              uint8_t lun, uint8_t pathId) {

@@ -1,46 +1,36 @@
 #include "sim/SimFiles.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
+
+#include "sim/CaseFold.h"
+#include "sim/SimErrors.h"
 
 namespace sim {
 
-namespace {
-
-constexpr uint32_t kErrorFileNotFound = 2;
-
-// File names of the current folder match without regard to case.
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
-}  // namespace
-
 void SimFiles::Add(const std::string& name, std::vector<uint8_t> bytes) {
-  files_[Upper(name)] = std::move(bytes);
+  files_[UpperCase(name)] = std::move(bytes);
 }
 
 void SimFiles::Remove(const std::string& name) {
-  files_.erase(Upper(name));
+  files_.erase(UpperCase(name));
 }
 
 void SimFiles::FailOpen(const std::string& name, bool fail) {
   if (fail) {
-    failing_.insert(Upper(name));
+    failing_.insert(UpperCase(name));
   } else {
-    failing_.erase(Upper(name));
+    failing_.erase(UpperCase(name));
   }
 }
 
 bool SimFiles::Exists(const std::string& name) const {
-  return files_.count(Upper(name)) != 0;
+  return files_.count(UpperCase(name)) != 0;
 }
 
 platform::File SimFiles::Open(const char* name) {
   ++opens_;
-  const std::string key = Upper(name == nullptr ? std::string() : std::string(name));
+  const std::string key = UpperCase(name == nullptr ? std::string() : std::string(name));
   auto found = files_.find(key);
   if (found == files_.end() || failing_.count(key) != 0) {
     lastError_ = kErrorFileNotFound;

@@ -1,18 +1,16 @@
 #include "sim/SimLibraries.h"
 
-#include <cctype>
 #include <cstring>
 
 #include "platform/AspiRecords.h"
 #include "sim/AspiManager.h"
+#include "sim/CaseFold.h"
+#include "sim/SimErrors.h"
 
 namespace sim {
 
 namespace {
 
-constexpr uint32_t kErrorInvalidHandle = 6;
-constexpr uint32_t kErrorModNotFound = 126;
-constexpr uint32_t kErrorProcNotFound = 127;
 constexpr uintptr_t kAspiModuleAddress = 0x10000000;
 
 AspiManager* g_activeManager = nullptr;
@@ -25,11 +23,6 @@ uint32_t ForwardSupportInfo() {
 uint32_t ForwardSendCommand(void* srb) {
   return g_activeManager == nullptr ? aspi::SS_INVALID_CMD
                                     : g_activeManager->SendASPI32Command(srb);
-}
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
 }
 
 }  // namespace
@@ -47,7 +40,7 @@ void SimLibraries::InstallAspi(bool supportInfo, bool sendCommand) {
 platform::Module SimLibraries::Load(const char* path) {
   const std::string requested = path == nullptr ? std::string() : std::string(path);
   loadPaths_.push_back(requested);
-  if (!aspiInstalled_ || Upper(requested) != Upper(systemDirectory_ + "\\WNASPI32.DLL")) {
+  if (!aspiInstalled_ || UpperCase(requested) != UpperCase(systemDirectory_ + "\\WNASPI32.DLL")) {
     lastError_ = kErrorModNotFound;
     return nullptr;
   }

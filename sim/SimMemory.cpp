@@ -2,11 +2,12 @@
 
 #include <cstring>
 
+#include "sim/SimErrors.h"
+
 namespace sim {
 
 namespace {
 
-constexpr uint32_t kErrorNotEnoughMemory = 8;
 constexpr size_t kPageSize = 4096;
 constexpr uint8_t kFreshMemoryByte = 0xCD;
 

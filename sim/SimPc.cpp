@@ -14,8 +14,6 @@ namespace {
 
 SimPc* g_activePc = nullptr;
 
-constexpr uint32_t kErrorNotEnoughMemory = 8;
-constexpr uint32_t kFileShareWrite = 0x2;
 constexpr uint64_t kFailedOpenCostUs = 1000;
 
 int LetterIndex(char letter) {
@@ -201,11 +199,6 @@ unsigned SimPc::DriveType(const char* rootPath) {
   }
   const int index = LetterIndex(rootPath[0]);
   return index < 0 ? platform::kDriveNoRootDir : driveTypes_[index];
-}
-
-platform::Handle SimPc::OpenDevice(const char* path) {
-  return OpenDeviceWith(path, platform::kGenericRead | platform::kGenericWrite,
-                        platform::kFileShareRead | kFileShareWrite);
 }
 
 platform::Handle SimPc::OpenDeviceWith(const char* path, uint32_t access, uint32_t share) {

@@ -36,6 +36,7 @@
 #include "sim/PassThroughPort.h"
 #include "sim/ScsiDevice.h"
 #include "sim/SimDeviceOpens.h"
+#include "sim/SimErrors.h"
 #include "sim/SimFiles.h"
 #include "sim/SimKernel.h"
 #include "sim/SimLibraries.h"
@@ -65,15 +66,6 @@ struct ExitWindowsRecord {
   bool privilegeEnabledBefore = false;
 };
 
-constexpr uint32_t kErrorInvalidFunction = 1;
-constexpr uint32_t kErrorFileNotFound = 2;
-constexpr uint32_t kErrorInvalidHandle = 6;
-constexpr uint32_t kErrorNotSupported = 50;
-constexpr uint32_t kErrorInvalidParameter = 87;
-constexpr uint32_t kErrorInsufficientBuffer = 122;
-constexpr uint32_t kErrorModNotFound = 126;
-constexpr uint32_t kErrorProcNotFound = 127;
-constexpr uint32_t kErrorMrMidNotFound = 317;
 constexpr uint32_t kInfinite = 0xFFFFFFFF;
 constexpr int kAlways = -1;
 
@@ -203,7 +195,6 @@ class SimPc : public platform::Platform {
   void UnloadLibrary(platform::Module module) override { libraries_.Unload(module); }
 
   unsigned DriveType(const char* rootPath) override;
-  platform::Handle OpenDevice(const char* path) override;
   platform::Handle OpenDeviceWith(const char* path, uint32_t access, uint32_t share) override;
   bool DeviceControl(platform::Handle device, uint32_t code, void* in, uint32_t inSize, void* out,
                      uint32_t outSize, uint32_t* bytesReturned) override;

@@ -1,21 +1,12 @@
 #include "sim/SimProfile.h"
 
-#include <cctype>
+#include "sim/CaseFold.h"
 
 namespace sim {
 
-namespace {
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
-}  // namespace
-
 SimProfile::Key SimProfile::KeyOf(const std::string& file, const std::string& section,
                                   const std::string& key) {
-  return Key{Upper(file), Upper(section), Upper(key)};
+  return Key{UpperCase(file), UpperCase(section), UpperCase(key)};
 }
 
 void SimProfile::Write(const std::string& file, const std::string& section, const std::string& key,

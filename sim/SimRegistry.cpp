@@ -1,27 +1,18 @@
 #include "sim/SimRegistry.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
+
+#include "sim/CaseFold.h"
+#include "sim/SimErrors.h"
 
 namespace sim {
 
 namespace {
 
-constexpr long kErrorAccessDenied = 5;
-constexpr long kErrorInvalidHandle = 6;
-constexpr long kErrorInvalidParameter = 87;
-
 // The numbers Windows gives its predefined keys.
 constexpr uintptr_t kLocalMachine = 0x80000002;
 constexpr uintptr_t kDynData = 0x80000006;
-
-bool SameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
 
 std::vector<std::string> Components(const std::string& path) {
   std::vector<std::string> parts;
@@ -67,13 +58,13 @@ struct SimRegistry::Key {
 
   Key* Child(const std::string& childName) const {
     for (const auto& child : children) {
-      if (SameName(child->name, childName)) return child.get();
+      if (SameNameIgnoringCase(child->name, childName)) return child.get();
     }
     return nullptr;
   }
   RegistryValue* FindValue(const std::string& valueName) {
     for (auto& value : values) {
-      if (SameName(value.first, valueName)) return &value.second;
+      if (SameNameIgnoringCase(value.first, valueName)) return &value.second;
     }
     return nullptr;
   }
@@ -89,8 +80,8 @@ SimRegistry::Key* SimRegistry::Find(const std::string& path) const {
   const auto parts = Components(path);
   if (parts.empty()) return nullptr;
   Key* key = nullptr;
-  if (SameName(parts[0], "HKLM")) key = localMachine_.get();
-  if (SameName(parts[0], "HKDD")) key = dynData_.get();
+  if (SameNameIgnoringCase(parts[0], "HKLM")) key = localMachine_.get();
+  if (SameNameIgnoringCase(parts[0], "HKDD")) key = dynData_.get();
   for (size_t i = 1; key != nullptr && i < parts.size(); ++i) key = key->Child(parts[i]);
   return key;
 }
@@ -185,7 +176,7 @@ long SimRegistry::Open(platform::RegistryKey parent, const char* path, uint32_t 
   for (const auto& part : Components(path == nullptr ? std::string() : std::string(path))) {
     key = key->Child(part);
     if (key == nullptr) return platform::kErrorFileNotFound;
-    if (key->failOpen) return kErrorAccessDenied;
+    if (key->failOpen) return platform::kErrorAccessDenied;
   }
   if (result == nullptr) return platform::kErrorSuccess;
   nextHandle_ += 4;

@@ -75,11 +75,6 @@ unsigned Win32Platform::DriveType(const char* rootPath) {
   return ::GetDriveTypeA(rootPath);
 }
 
-Handle Win32Platform::OpenDevice(const char* path) {
-  return ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                       nullptr, OPEN_EXISTING, 0, nullptr);
-}
-
 Handle Win32Platform::OpenDeviceWith(const char* path, uint32_t access, uint32_t share) {
   return ::CreateFileA(path, access, share, nullptr, OPEN_EXISTING, 0, nullptr);
 }

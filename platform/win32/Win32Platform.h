@@ -18,7 +18,6 @@ class Win32Platform final : public Platform {
   void UnloadLibrary(Module module) override;
 
   unsigned DriveType(const char* rootPath) override;
-  Handle OpenDevice(const char* path) override;
   Handle OpenDeviceWith(const char* path, uint32_t access, uint32_t share) override;
   bool DeviceControl(Handle device, uint32_t code, void* in, uint32_t inSize, void* out,
                      uint32_t outSize, uint32_t* bytesReturned) override;

@@ -14,7 +14,6 @@ class InertPlatform : public platform::Platform {
   void* ProcAddress(platform::Module, const char*) override { return nullptr; }
   void UnloadLibrary(platform::Module) override {}
   unsigned DriveType(const char*) override { return platform::kDriveNoRootDir; }
-  platform::Handle OpenDevice(const char*) override { return platform::InvalidHandle(); }
   platform::Handle OpenDeviceWith(const char*, uint32_t, uint32_t) override {
     return platform::InvalidHandle();
   }

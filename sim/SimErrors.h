@@ -1,0 +1,20 @@
+// The Win32 error codes the simulated PC answers with, beside the ones the
+// logic itself names in platform/Platform.h. One list for every service.
+#pragma once
+
+#include <cstdint>
+
+namespace sim {
+
+constexpr uint32_t kErrorInvalidFunction = 1;
+constexpr uint32_t kErrorFileNotFound = 2;
+constexpr uint32_t kErrorInvalidHandle = 6;
+constexpr uint32_t kErrorNotEnoughMemory = 8;
+constexpr uint32_t kErrorNotSupported = 50;
+constexpr uint32_t kErrorInvalidParameter = 87;
+constexpr uint32_t kErrorInsufficientBuffer = 122;
+constexpr uint32_t kErrorModNotFound = 126;
+constexpr uint32_t kErrorProcNotFound = 127;
+constexpr uint32_t kErrorMrMidNotFound = 317;
+
+}  // namespace sim
