@@ -93,6 +93,11 @@ const GateCase kGateCases[] = {
      "NT : 4.0 Service Pack \xB6 (Build 1381)\r\n\r\n"},
     {"2000", sim::VersionOf(sim::WindowsVersion::kWin2000), true, false, ""},
     {"XP", sim::VersionOf(sim::WindowsVersion::kWinXp), true, false, ""},
+    {"7 SP1", Version(kNt, 6, 1, 7601, "Service Pack 1"), true, false, ""},
+    // Windows 8.1 and later tell a program whose manifest does not name them
+    // that they are 8, without a service pack; no service-pack check there.
+    {"10 as 8", Version(kNt, 6, 2, 9200, ""), true, false, ""},
+    {"10", Version(kNt, 10, 0, 19045, ""), true, false, ""},
     {"Win32s", Version(platform::kPlatformWin32s, 3, 10, 0, ""), false, false,
      "NT : 3.10  (Build 0)\r\n\r\n"},
 };

@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <functional>
+#include <string>
 
 #include "platform/win32/Win32Platform.h"
 
@@ -210,6 +213,34 @@ void Registry() {
   CHECK(os.CloseRegistryKey(software) == platform::kErrorSuccess);
 }
 
+// The programs' smaller stand-ins for parts of the runtime
+// (platform/win32/SmallRuntime.cpp), linked into this test as into them.
+void SmallRuntime() {
+  char text[8];
+  CHECK(std::snprintf(text, sizeof text, "%s %d", "ab", -42) == 6);
+  CHECK(std::strcmp(text, "ab -42") == 0);
+  // A text that does not fit is cut and still ended.
+  std::memset(text, 'x', sizeof text);
+  CHECK(std::snprintf(text, sizeof text, "%s", "12345678") < 0);
+  CHECK(std::strcmp(text, "1234567") == 0);
+  std::memset(text, 'x', sizeof text);
+  CHECK(std::snprintf(text, sizeof text, "%02X%u", 0xAB, 12345678u) < 0);
+  CHECK(std::strcmp(text, "AB12345") == 0);
+
+  // The runtime's logic errors still reach a catch of std::exception, with a text.
+  const auto caught = [](const std::function<void()>& fault) {
+    try {
+      fault();
+    } catch (const std::exception& error) {
+      return error.what() != nullptr && error.what()[0] != '\0';
+    }
+    return false;
+  };
+  CHECK(caught([] { static_cast<void>(std::string("abc").at(7)); }));
+  CHECK(caught([] { std::string().reserve(std::string().max_size() + 1); }));
+  CHECK(caught([] { std::function<void()>()(); }));
+}
+
 void Restart() {
   // Only the privilege: a test must never restart the machine it runs on.
   os.EnableShutdownPrivilege();
@@ -229,6 +260,7 @@ int main() {
   Buffers();
   Processes();
   Registry();
+  SmallRuntime();
   Restart();
   std::printf("%s: %d failure(s)\n", failures == 0 ? "PASS" : "FAIL", failures);
   return failures == 0 ? 0 : 1;

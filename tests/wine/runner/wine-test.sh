@@ -5,9 +5,10 @@
 #       Chooses the build Wine can run here (win32 where 32-bit Wine works,
 #       else win64), builds it into ROOT/win32 or ROOT/win64 (ROOT: the work
 #       folder unless given), and prepares the cached prefix template.
-#   wine-test.sh run CASE --source DIR --work DIR [--passthrough-lib DIR]
+#   wine-test.sh run CASE [--variant V] --source DIR --work DIR [--passthrough-lib DIR]
 #       Runs tests/wine/cases/CASE.sh in a fresh copy of the prefix, on its
-#       own Xvfb, and leaves screenshots and logs in WORK/runs/CASE. The
+#       own Xvfb, and leaves screenshots and logs in WORK/runs/CASE (or
+#       CASE.V: a case that runs once per variant reads V as CASE_VARIANT). The
 #       --passthrough-lib folder holds the host build's pass-through library
 #       (lib/<arch>/libtestpassthrough.so), which cases that put simulated
 #       drives behind drive letters need.
@@ -32,12 +33,14 @@ SOURCE_DIR=
 WORK_DIR=
 WINDOWS_BUILD_ROOT=
 PASSTHROUGH_LIB_DIR=
+CASE_VARIANT=
 while (($#)); do
   case $1 in
     --source) SOURCE_DIR=$2; shift 2 ;;
     --work) WORK_DIR=$2; shift 2 ;;
     --windows-build-root) WINDOWS_BUILD_ROOT=$2; shift 2 ;;
     --passthrough-lib) PASSTHROUGH_LIB_DIR=$2; shift 2 ;;
+    --variant) CASE_VARIANT=$2; shift 2 ;;
     *) echo "wine-test.sh: unknown argument $1"; exit 2 ;;
   esac
 done
@@ -150,7 +153,7 @@ finish_run() {
   fi
   cleanup_run
   if ((status == 0)); then
-    say "PASS $CASE (screenshots and logs: $RUN_DIR)"
+    say "PASS $CASE${CASE_VARIANT:+ ($CASE_VARIANT)} (screenshots and logs: $RUN_DIR)"
   elif ((status != SKIPPED)); then
     say "Screenshots: $SHOTS_DIR"
     say "Logs: $RUN_DIR/work (aspi.log: the test DLL's requests; passthrough.log: the" \
@@ -173,7 +176,7 @@ run() {
   ROBOT=$(build_file robot.exe "$WIN_BUILD")
   ASPI_DLL=$(build_file wnaspi32.dll "$WIN_BUILD")
 
-  RUN_DIR=$WORK_DIR/runs/$CASE
+  RUN_DIR=$WORK_DIR/runs/$CASE${CASE_VARIANT:+.$CASE_VARIANT}
   end_leftovers "$RUN_DIR"
   rm -rf "$RUN_DIR"
   SHOTS_DIR=$RUN_DIR/screenshots
@@ -193,7 +196,7 @@ run() {
   source "$case_file"
   wine_env "$RUN_PREFIX"
   start_xvfb
-  say "Wine: $CASE with the $ARCH build on display $DISPLAY"
+  say "Wine: $CASE${CASE_VARIANT:+ ($CASE_VARIANT)} with the $ARCH build on display $DISPLAY"
   run_case
   # A scenario the DLL could not read leaves it without devices; say so
   # even when the case's own checks did not notice.
