@@ -136,11 +136,12 @@ TEST(MisbehavingDrive, EachCommandBehaviourOnBothTransports) {
 // After its closing command the drive restarts: gone, unit attention, not
 // ready, ready.
 TEST(MisbehavingDrive, RestartsAfterTheClosingCommand) {
-  auto drive = DriveOf("");
-  drive->Config().offBusAfterCommitUs = 5000 * kMs;
-  drive->Config().offBusError = sim::kErrorNotReady;
-  drive->Config().unitAttentionOnReturn = true;
-  drive->Config().notReadyAfterCommitUs = 8000 * kMs;
+  sim::Scenario scenario;
+  std::string error;
+  ASSERT_TRUE(sim::ParseScenario(
+      "letter E: k818r offbus=5000 offbuserror=21 attention notready=8000", scenario, &error))
+      << error;
+  auto drive = std::dynamic_pointer_cast<sim::K818rDrive>(scenario.devices.at(0).device);
   const uint64_t closedAt = 1000 * kMs;
   ASSERT_EQ(drive
                 ->Execute(simtest::Command(simtest::WriteBlock(4, 0xE0, 0, 0), nullptr, 0,
