@@ -52,7 +52,7 @@ uint8_t CAtapi::SendPassThrough(const uint8_t* cdb, void* buffer, uint32_t lengt
     const uint32_t error = os_.LastError();
     // Some port drivers report these although the command itself went through.
     if (error != platform::kErrorSemTimeout && error != platform::kErrorIoDevice) {
-      ShowSystemError(error);
+      if (!driveRestarting_) ShowSystemError(error);
       return 0;
     }
   }
