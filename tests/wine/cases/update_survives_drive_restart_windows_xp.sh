@@ -1,8 +1,9 @@
 # An update on Windows XP whose drive restarts its new firmware as a real
 # one does: after the closing command it is off the bus for a while (every
-# pass-through call fails with "Not ready.", 21), then answers a unit
-# attention, then NOT READY, then ready. The flasher polls on without a box,
-# reads the firmware back and restarts Windows.
+# pass-through call fails: the device is gone, 55, which reaches the
+# program under Wine as "Not ready.", 21), then answers a unit attention,
+# then NOT READY, then ready. The flasher polls on without a box, reads the
+# firmware back and restarts Windows.
 
 readonly PAGE=OD-K818R\ Firmware\ Upgrade
 readonly SUCCESS='Firmware has been updated successfully.\nYour computer will be restarted. '
@@ -10,7 +11,7 @@ readonly SUCCESS='Firmware has been updated successfully.\nYour computer will be
 run_case() {
   remove_aspi
   scenario <<'SCENARIO'
-letter E: k818r revision=1.00 offbus=4000 offbuserror=21 attention notready=8000
+letter E: k818r revision=1.00 offbus=4000 attention notready=8000
 SCENARIO
   attach_scenario_drives
   put_program FlashK818R.exe
@@ -26,7 +27,7 @@ SCENARIO
   must_robot press FlashK818R 1
   wait_for_restart 30
 
-  (($(log_count ' E: .*cdb=00 .*error=21') > 0)) || fail "no poll met the drive off the bus"
+  (($(log_count ' E: .*cdb=00 .*error=55 errno=EIO') > 0)) || fail "no poll met the drive off the bus"
   (($(log_count ' E: .*cdb=00 .*sense=06/29') == 1)) || fail "the unit attention was not answered once"
   expect_equal "pages read back" "$(log_count ' E: .*cdb=5A 00 38 41 53 11 ')" 992
 }
