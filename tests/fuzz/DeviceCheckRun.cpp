@@ -9,6 +9,7 @@
 #include "app/ConfigManagerDevices.h"
 #include "sim/SimPc.h"
 #include "tests/fuzz/FuzzBytes.h"
+#include "tests/fuzz/FuzzRegistry.h"
 #include "tests/fuzz/FuzzStory.h"
 
 #if defined(__has_feature)
@@ -29,14 +30,6 @@ namespace {
 
 const std::string kTree = "HKDD\\Config Manager\\Enum";
 constexpr uint32_t kDataLimit = 253;
-
-struct Op {
-  enum Kind { kKey, kValue, kFailOpen } kind;
-  std::string path;
-  std::string name;
-  uint32_t type = 0;
-  std::vector<uint8_t> bytes;
-};
 
 // The PC that refuses one chosen opening of a key and, between registry
 // calls, poisons the part of each returned buffer the registry did not fill.
@@ -157,21 +150,22 @@ class Run {
   FuzzBytes in_;
   bool tree_ = true;
   int refuse_ = 0;
-  std::vector<Op> ops_;
+  std::vector<RegistryStep> ops_;
 };
 
 void Run::Decode() {
   const uint8_t flags = in_.Byte();
   tree_ = (flags & 0x0F) != 0;
   refuse_ = (flags & 0x30) == 0 ? 1 + in_.Below(12) : 0;
-  if (tree_) ops_.push_back({Op::kKey, kTree, "", 0, {}});
+  if (tree_) ops_.push_back({RegistryStep::kKey, kTree, "", 0, {}});
   const unsigned nodes = in_.Below(6);
   for (unsigned n = 0; n < nodes; ++n) {
     const std::string node = kTree + "\\" + NodeName(in_);
-    ops_.push_back({Op::kKey, node, "", 0, {}});
+    ops_.push_back({RegistryStep::kKey, node, "", 0, {}});
     const uint8_t shape = in_.Byte();
-    if ((shape & 0x0F) == 0) ops_.push_back({Op::kFailOpen, node, "", 0, {}});
-    if ((shape & 0x30) == 0) ops_.push_back({Op::kKey, node + "\\" + NodeName(in_), "", 0, {}});
+    if ((shape & 0x0F) == 0) ops_.push_back({RegistryStep::kFailOpen, node, "", 0, {}});
+    if ((shape & 0x30) == 0)
+      ops_.push_back({RegistryStep::kKey, node + "\\" + NodeName(in_), "", 0, {}});
     const unsigned values = in_.Below(4);
     for (unsigned v = 0; v < values; ++v) {
       static const char* const kNames[] = {"HardWareKey", "HardWareKey", "hardwarekey",
@@ -180,17 +174,13 @@ void Run::Decode() {
       std::string name = nameChoice < 0xF0 ? kNames[nameChoice % 6] : NodeName(in_);
       const uint8_t typeChoice = in_.Byte();
       const uint32_t type = typeChoice < 0xC0 ? platform::kRegSz : typeChoice & 7;
-      ops_.push_back({Op::kValue, node, name, type, HardwareText(in_)});
+      ops_.push_back({RegistryStep::kValue, node, name, type, HardwareText(in_)});
     }
   }
 }
 
 void Run::Apply(sim::SimRegistry& registry) const {
-  for (const Op& op : ops_) {
-    if (op.kind == Op::kKey) registry.AddKey(op.path);
-    if (op.kind == Op::kValue) registry.SetValue(op.path, op.name, op.type, op.bytes);
-    if (op.kind == Op::kFailOpen) registry.FailOpen(op.path);
-  }
+  ApplySteps(ops_, registry);
 }
 
 bool Run::ExpectedBlocked() const {
@@ -263,15 +253,7 @@ void Run::Report(GuardedPc& pc, DeviceCheck result, const std::string& violation
   story << "Windows 9x device check: " << (tree_ ? "" : "no device tree; ");
   if (refuse_ > 0) story << "opening " << refuse_ << " is refused";
   story << "\n";
-  for (const Op& op : ops_) {
-    static const char* const kKinds[] = {"key", "value", "refuses opening"};
-    story << "  " << kKinds[op.kind] << " " << Printable(op.path);
-    if (op.kind == Op::kValue) {
-      story << " : \"" << Printable(op.name) << "\" type " << op.type << ", " << op.bytes.size()
-            << " bytes \"" << Printable(std::string(op.bytes.begin(), op.bytes.end())) << "\"";
-    }
-    story << "\n";
-  }
+  DescribeSteps(ops_, story);
   story << "what happened:\n";
   for (const sim::RegistryOpen& open : pc.Registry().Opens()) {
     story << "  open " << Printable(open.path) << "\n";

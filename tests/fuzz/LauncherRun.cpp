@@ -20,6 +20,7 @@
 #include "sim/GenericDevices.h"
 #include "sim/SimPc.h"
 #include "tests/fuzz/FuzzBytes.h"
+#include "tests/fuzz/FuzzRegistry.h"
 #include "tests/fuzz/FuzzStory.h"
 
 namespace fuzz {
@@ -40,14 +41,6 @@ struct DeviceSpec {
   sim::InquiryIdentity identity;
   InquiryFault fault = InquiryFault::kNone;
   int devTypePolls = 0;  // GET_DEV_TYPE pending for that many polls (-1: forever)
-};
-
-struct RegistryOp {
-  enum Kind { kKey, kValue, kFailOpen } kind;
-  std::string path;
-  std::string name;
-  uint32_t type = 0;
-  std::vector<uint8_t> bytes;
 };
 
 struct Write {
@@ -142,7 +135,7 @@ class Run {
   bool yes_ = false;
   bool slowPump_ = false;
   std::vector<DeviceSpec> devices_;
-  std::vector<RegistryOp> tree_;
+  std::vector<RegistryStep> tree_;
   std::vector<std::string> violations_;
 };
 
@@ -229,15 +222,15 @@ void Run::DecodeRegistry() {
       model.resize(model.size() - in_.Below(3));
     }
     const std::string modelPath = "HKLM\\" + model;
-    tree_.push_back({RegistryOp::kKey, modelPath, "", 0, {}});
+    tree_.push_back({RegistryStep::kKey, modelPath, "", 0, {}});
 
     const unsigned instances = in_.Below(4);
     for (unsigned k = 0; k < instances; ++k) {
       const uint8_t shape = in_.Byte();
       const size_t nameLength = (shape & 0x80) != 0 ? 250 + in_.Below(20) : in_.Below(8);
       const std::string path = modelPath + "\\" + in_.Text(nameLength);
-      tree_.push_back({RegistryOp::kKey, path, "", 0, {}});
-      if ((shape & 7) == 0) tree_.push_back({RegistryOp::kFailOpen, path, "", 0, {}});
+      tree_.push_back({RegistryStep::kKey, path, "", 0, {}});
+      if ((shape & 7) == 0) tree_.push_back({RegistryStep::kFailOpen, path, "", 0, {}});
 
       switch ((shape >> 3) & 3) {
         case 1: {  // the revision of some device, as Windows stores it
@@ -247,13 +240,13 @@ void Run::DecodeRegistry() {
                   : devices_[in_.Below(static_cast<unsigned>(devices_.size()))].identity.revision;
           std::vector<uint8_t> bytes(revision.begin(), revision.end());
           bytes.push_back(0);
-          tree_.push_back({RegistryOp::kValue, path, "RevisionLevel", platform::kRegSz, bytes});
+          tree_.push_back({RegistryStep::kValue, path, "RevisionLevel", platform::kRegSz, bytes});
           break;
         }
         case 2: {
           const uint32_t type = in_.Below(5);
           tree_.push_back(
-              {RegistryOp::kValue, path, "RevisionLevel", type, in_.Bytes(in_.Below(12))});
+              {RegistryStep::kValue, path, "RevisionLevel", type, in_.Bytes(in_.Below(12))});
           break;
         }
         default:
@@ -261,7 +254,7 @@ void Run::DecodeRegistry() {
       }
       switch ((shape >> 5) & 3) {
         case 1:
-          tree_.push_back({RegistryOp::kValue,
+          tree_.push_back({RegistryStep::kValue,
                            path,
                            kValueName,
                            platform::kRegBinary,
@@ -269,11 +262,11 @@ void Run::DecodeRegistry() {
           break;
         case 2: {
           const uint32_t type = in_.Below(5);
-          tree_.push_back({RegistryOp::kValue, path, kValueName, type, in_.Bytes(in_.Below(6))});
+          tree_.push_back({RegistryStep::kValue, path, kValueName, type, in_.Bytes(in_.Below(6))});
           break;
         }
         case 3:  // an extra key below the instance
-          tree_.push_back({RegistryOp::kKey, path + "\\" + in_.Text(in_.Below(6)), "", 0, {}});
+          tree_.push_back({RegistryStep::kKey, path + "\\" + in_.Text(in_.Below(6)), "", 0, {}});
           break;
         default:
           break;
@@ -283,19 +276,7 @@ void Run::DecodeRegistry() {
 }
 
 void Run::Apply(sim::SimRegistry& registry) const {
-  for (const RegistryOp& op : tree_) {
-    switch (op.kind) {
-      case RegistryOp::kKey:
-        registry.AddKey(op.path);
-        break;
-      case RegistryOp::kValue:
-        registry.SetValue(op.path, op.name, op.type, op.bytes);
-        break;
-      case RegistryOp::kFailOpen:
-        registry.FailOpen(op.path);
-        break;
-    }
-  }
+  ApplySteps(tree_, registry);
 }
 
 void Run::Attach(RecordingPc& pc) const {
@@ -546,14 +527,7 @@ void Run::Report(RecordingPc& pc, const launcher::TAtapi& flow) const {
           << static_cast<int>(device.fault) << ", GET_DEV_TYPE polls " << device.devTypePolls
           << "\n";
   }
-  for (const RegistryOp& op : tree_) {
-    static const char* const kKinds[] = {"key", "value", "refuses opening"};
-    story << "  registry " << kKinds[op.kind] << " " << Printable(op.path);
-    if (op.kind == RegistryOp::kValue) {
-      story << " : " << op.name << " type " << op.type << " = " << Hex(op.bytes);
-    }
-    story << "\n";
-  }
+  DescribeSteps(tree_, story);
   story << "what happened:\n";
   for (int row = 0; row < flow.DeviceCount(); ++row) {
     const launcher::DeviceRecord& record = flow.Device(row);
