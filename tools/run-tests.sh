@@ -6,8 +6,8 @@
 #   3. the Win32 backend of the OS seam against Wine's Windows API;
 #   4. the import check of the shipped 32-bit programs and its self-test;
 #   5. the release folder and zip, built twice, byte for byte the same;
-#   6. a short fuzz run of each fuzz target (the image check, the launcher,
-#      the Windows 9x device check).
+#   6. a short fuzz run of each fuzz target (the image check, the whole
+#      update, the launcher, the Windows 9x device check).
 # A failing group does not stop the others; the exit code says whether all
 # of them passed.
 #

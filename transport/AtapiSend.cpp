@@ -56,7 +56,10 @@ uint8_t CAtapi::SendPassThrough(const uint8_t* cdb, void* buffer, uint32_t lengt
       return 0;
     }
   }
-  return request.ScsiStatus != 0 ? request.ScsiStatus : aspi::SS_COMP;
+  if (request.ScsiStatus == 0) return aspi::SS_COMP;
+  // No SCSI status is 1, but a port driver may pass one on; it must not read
+  // as success.
+  return request.ScsiStatus == aspi::SS_COMP ? kTransportFailureStatus : request.ScsiStatus;
 }
 
 uint8_t CAtapi::SendAspi(const uint8_t* cdb, void* buffer, uint32_t length, uint8_t direction) {

@@ -1,13 +1,13 @@
 #!/bin/sh
 # Fuzzes each target for a bounded time: tests/fuzz/run.sh [seconds] [target...]
-# (default: every target, 60 s each). Builds with clang into build/fuzz,
-# starts each target from its committed corpus (the image check also from
-# images made by the image tool) and fails on the first crash, leak,
-# sanitizer report or invariant violation.
+# (default: image update launcher device_check, 60 s each). Builds with clang
+# into build/fuzz, starts each target from its committed corpus (the image
+# check from images made by the image tool) and fails on the first crash,
+# leak, sanitizer report or invariant violation.
 set -eu
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
-targets=${*:-image launcher device_check}
+targets=${*:-image update launcher device_check}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${FUZZ_BUILD_DIR:-$root/build/fuzz}
 
@@ -41,6 +41,7 @@ for target in $targets; do
   mkdir -p "$seeds" "$corpus"
   case $target in
     image) seed_images "$seeds" ;;
+    update) cp "$root/tests/fuzz/update-corpus"/* "$seeds"/ ;;
     *) cp "$root/tests/fuzz/corpus/$(echo "$target" | tr _ -)"/* "$seeds"/ ;;
   esac
 

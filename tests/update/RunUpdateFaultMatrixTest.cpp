@@ -313,6 +313,25 @@ TEST(RunUpdateFaultMatrix, DriveStateFaultsOnBothTransports) {
   }
 }
 
+// An INQUIRY that failed says nothing about the drive, even when its bytes
+// arrived before the ASPI manager gave up on it: no waiver, no passed check.
+TEST(RunUpdateFaultMatrix, AFailedInquiryNeitherWaivesNorPassesTheTypeCheck) {
+  const struct {
+    const char* typeCode;
+    int nth;
+  } rows[] = {{"WM", 2}, {"W0", 1}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.typeCode);
+    UpdateRig rig(Link::kAspi);
+    rig.drive->Config().typeCode = row.typeCode;
+    CAtapi& atapi = rig.Start();
+    rig.drive->AddFault(Fault::CompleteAs(CommandKind::kInquiry, 1, sim::Completion::kNever)
+                            .AtPosition(rig.CommandsBefore() + row.nth));
+    CheckRun(rig, atapi.RunUpdate(), Outcome::kDriveRejected);
+    EXPECT_EQ(rig.pc.Log().Aborts().size(), 1u);
+  }
+}
+
 // From the closing command on the drive commits and restarts: a failed call
 // there shows no system-error box and the procedure's rules judge it. Before
 // (a block) and after (the read-back) the box stays, and the run fails.
