@@ -69,7 +69,9 @@ DeviceCheck CheckDeviceNode(platform::Platform& os, const std::string& nodePath)
   OpenKey node(os, nodePath);
   if (!node.IsOpen()) return DeviceCheck::kBlocked;
   uint32_t values = 0;
-  if (os.RegistryValueCount(node.Get(), &values) != platform::kErrorSuccess) values = 0;
+  if (os.RegistryValueCount(node.Get(), &values) != platform::kErrorSuccess) {
+    return DeviceCheck::kBlocked;  // a node that cannot be searched is not known to be clear
+  }
   for (uint32_t index = 0; index < values; ++index) {
     char name[kValueNameSize];
     uint32_t nameSize = sizeof name;
@@ -93,9 +95,11 @@ DeviceCheck CheckConfigManagerDevices(platform::Platform& os) {
   if (!tree.IsOpen()) return DeviceCheck::kBlocked;
   for (uint32_t index = 0;; ++index) {
     char name[kKeyNameSize] = {};
-    if (os.EnumRegistrySubkey(tree.Get(), index, name, sizeof name) != platform::kErrorSuccess) {
-      break;
-    }
+    const long listed = os.EnumRegistrySubkey(tree.Get(), index, name, sizeof name);
+    if (listed == platform::kErrorNoMoreItems) break;
+    // A listing that stops early (a name longer than the buffer, a failing
+    // call) leaves nodes unsearched.
+    if (listed != platform::kErrorSuccess) return DeviceCheck::kBlocked;
     name[sizeof name - 1] = '\0';
     if (CheckDeviceNode(os, std::string(kDeviceTree) + "\\" + name) == DeviceCheck::kBlocked) {
       return DeviceCheck::kBlocked;

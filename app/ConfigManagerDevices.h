@@ -6,5 +6,6 @@
 
 enum class DeviceCheck { kClear, kBlocked };
 
-// Fails closed: a device-tree key that cannot be opened blocks.
+// Fails closed: a device-tree key that cannot be opened, or a tree that
+// cannot be listed to its end, blocks.
 DeviceCheck CheckConfigManagerDevices(platform::Platform& os);

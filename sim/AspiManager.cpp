@@ -197,10 +197,11 @@ uint32_t AspiManager::ExecScsi(aspi::SRB_ExecSCSICmd& srb) {
 }
 
 void AspiManager::Finish(aspi::SRB_ExecSCSICmd& srb, const ScsiResult& result) const {
-  srb.SRB_HaStat = 0;
+  srb.SRB_HaStat = result.hostAdapterStatus;
   if (result.transportFailed) {
     srb.SRB_TargStat = 0;
-    srb.SRB_Status = aspi::SS_ERR;  // no sense: the command never reached a verdict
+    // No sense: the command never reached a verdict.
+    srb.SRB_Status = result.aspiStatus != 0 ? result.aspiStatus : aspi::SS_ERR;
   } else {
     srb.SRB_TargStat = result.status;
     if (result.status == kStatusCheckCondition) {

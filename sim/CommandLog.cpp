@@ -1,5 +1,7 @@
 #include "sim/CommandLog.h"
 
+#include <algorithm>
+
 namespace sim {
 
 void CommandLog::Clear() {
@@ -37,6 +39,12 @@ CommandRecord RecordOf(const ScsiDevice& device, const ScsiCommand& command,
     record.ascq = result.sense[13];
   }
   record.transportFailed = result.transportFailed;
+  record.transportError = result.transportError;
+  record.transferred = result.transferred;
+  if (command.direction == kDataIn && command.data != nullptr) {
+    const uint32_t count = std::min(result.transferred, command.length);
+    for (uint32_t i = 0; i < count; ++i) record.dataSum += command.data[i];
+  }
   return record;
 }
 

@@ -59,6 +59,10 @@ struct CommandRecord {
   uint8_t asc = 0;
   uint8_t ascq = 0;
   bool transportFailed = false;
+  uint32_t transportError = 0;  // when transportFailed: the pass-through error
+  // The bytes the device put into the host's buffer (data in), summed.
+  uint32_t dataSum = 0;
+  uint32_t transferred = 0;
 };
 
 struct AbortRecord {

@@ -52,6 +52,15 @@ bool K818rDrive::ReadyAt(uint64_t timeUs) const {
 }
 
 ScsiResult K818rDrive::Run(const ScsiCommand& command) {
+  if (command.timeUs < offBusUntilUs_) {
+    ScsiResult gone = OffBus(config_.offBusError);
+    gone.latencyUs = config_.offBusLatencyUs;
+    return gone;
+  }
+  if (attentionPending_) {
+    attentionPending_ = false;
+    return Check(kSenseUnitAttention, 0x29, 0x00);
+  }
   switch (ClassifyCommand(command.cdb)) {
     case CommandKind::kInquiry:
       return Inquiry(command);
@@ -131,17 +140,40 @@ ScsiResult K818rDrive::Close(const ScsiCommand& command) {
     staged.clear();
     ++record.banksCommitted;
   }
-  for (const Fault& fault : Faults()) {
-    // Only a commit that wrote something is spoiled; a repeated closing must not undo it.
-    if (fault.action != FaultAction::kCorruptBank || record.banksCommitted == 0) continue;
-    if (fault.bank < 0 || fault.bank >= kFlashBanks || fault.offset >= kBankSize) continue;
-    banks_[static_cast<size_t>(fault.bank)][fault.offset] ^= fault.xorMask;
-  }
+  // Only a commit that wrote something is spoiled; a repeated closing must not undo it.
+  if (record.banksCommitted > 0) SpoilCommit();
   closings_.push_back(record);
   committed_ = true;
   readyAtUs_ = HasFault(FaultAction::kNeverReady) ? kForever
                                                   : command.timeUs + config_.notReadyAfterCommitUs;
+  offBusUntilUs_ = command.timeUs + config_.offBusAfterCommitUs;
+  attentionPending_ = config_.unitAttentionOnReturn;
   return Good();
+}
+
+void K818rDrive::SpoilCommit() {
+  for (const Fault& fault : Faults()) {
+    if (fault.bank < 0 || fault.bank >= kFlashBanks || fault.offset >= kBankSize) continue;
+    std::vector<uint8_t>& content = banks_[static_cast<size_t>(fault.bank)];
+    if (fault.action == FaultAction::kCorruptBank) content[fault.offset] ^= fault.xorMask;
+    if (fault.action != FaultAction::kSameSum) continue;
+    // The first neighbouring pair from the offset on that can move one unit
+    // from one byte to the other: other bytes, the same sum.
+    for (uint32_t at = fault.offset; at + 1 < kBankSize; ++at) {
+      uint8_t& a = content[at];
+      uint8_t& b = content[at + 1];
+      if (a < 0xFF && b > 0) {
+        ++a;
+        --b;
+        break;
+      }
+      if (a > 0 && b < 0xFF) {
+        --a;
+        ++b;
+        break;
+      }
+    }
+  }
 }
 
 ScsiResult K818rDrive::ReadPage(const ScsiCommand& command) const {

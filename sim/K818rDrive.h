@@ -5,8 +5,11 @@
 //        Mode 5, block 0-7, length > 0: stages the data for that bank.
 //        Length 0, block 0xE0+n or 0xF0+n, mode 4 or 5: the closing command.
 //        It commits the staged blocks below n (bank i = block i, then zeros),
-//        records the value and leaves the drive not ready (2/04/01) for a
-//        while, after which TEST UNIT READY is good again.
+//        records the value and restarts the drive: off the bus for
+//        offBusAfterCommitUs (every command fails as a selection time-out),
+//        then, when unitAttentionOnReturn is set, 6/29/00 on the first
+//        command, then not ready (2/04/01) until notReadyAfterCommitUs after
+//        the closing command, then ready.
 //   0x11 read flash page: [6..7] address, [9] bank; 256 bytes in.
 //
 // Everything else: CHECK CONDITION 5/20/00. Setup in a test:
@@ -38,6 +41,10 @@ struct K818rConfig {
   uint32_t inquiryLength = 96;     // bytes returned at most; below 50 leaves the host's rest
   uint8_t oldFirmwareFill = 0x00;  // every bank's content before an update
   uint64_t notReadyAfterCommitUs = 15'000'000;
+  uint64_t offBusAfterCommitUs = 0;
+  uint32_t offBusError = kErrorDeviceGone;  // what DeviceIoControl fails with meanwhile
+  uint64_t offBusLatencyUs = 250'000;       // a selection time-out per command
+  bool unitAttentionOnReturn = false;
   bool discPresent = true;
 };
 
@@ -81,6 +88,7 @@ class K818rDrive : public ScsiDevice {
   ScsiResult WriteBlock(const ScsiCommand& command);
   ScsiResult Close(const ScsiCommand& command);
   ScsiResult ReadPage(const ScsiCommand& command) const;
+  void SpoilCommit();
 
   K818rConfig config_;
   std::string name_ = "K818R";
@@ -89,6 +97,8 @@ class K818rDrive : public ScsiDevice {
   std::vector<ClosingRecord> closings_;
   bool committed_ = false;
   uint64_t readyAtUs_ = 0;
+  uint64_t offBusUntilUs_ = 0;
+  bool attentionPending_ = false;
 };
 
 }  // namespace sim

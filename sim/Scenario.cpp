@@ -7,6 +7,7 @@
 
 #include "sim/GenericDevices.h"
 #include "sim/K818rDrive.h"
+#include "sim/ScenarioBehaviours.h"
 
 namespace sim {
 
@@ -166,7 +167,12 @@ bool ParseFaultTokens(const std::vector<Token>& tokens, size_t first, Fault& fau
     const Token& token = tokens[i];
     const std::string& key = token.key;
     CommandKind kind;
-    if (!token.hasValue && ParseKind(key, kind)) {
+    const WordUse use =
+        ParseBehaviourFaultWord(key, token.value, token.hasValue, fault, haveAction, error);
+    if (use == WordUse::kBad) return false;
+    if (use == WordUse::kTaken) {
+      // a word of a misbehaving drive
+    } else if (!token.hasValue && ParseKind(key, kind)) {
       fault.kind = kind;
     } else if (key == "device" && token.hasValue && deviceName != nullptr) {
       *deviceName = token.value;
@@ -286,7 +292,11 @@ bool BuildDevice(const std::vector<Token>& tokens, size_t first, DeviceSetup& se
     const Token& token = tokens[i];
     const std::string& key = token.key;
     unsigned type = 0;
-    if (!token.hasValue && (key == "k818r" || key == "cdrom" || key == "disk")) {
+    const WordUse use = ParseRestartOption(key, token.value, token.hasValue, k818r, error);
+    if (use == WordUse::kBad) return false;
+    if (use == WordUse::kTaken) {
+      // the drive's restart after its closing command
+    } else if (!token.hasValue && (key == "k818r" || key == "cdrom" || key == "disk")) {
       setup.model = key;
     } else if (!token.hasValue && ParseDriveType(key, type)) {
       setup.driveType = type;

@@ -16,6 +16,32 @@
 //   fault closing latency=40000          milliseconds
 //   fault neverready | fault nodisc | fault corrupt bank=1 offset=0x100 xor=0x01
 //
+// A misbehaving drive (the action word comes first on its line):
+//   letter E: k818r offbus=5000 offbuserror=21 attention
+//       after its closing command the drive is off the bus for 5000 ms
+//       (ASPI SS_NO_DEVICE with SRB_HaStat 0x11; DeviceIoControl fails with
+//       offbuserror=, 55 unless given), each command taking a selection
+//       time-out (selectiontimeout=, ms, 250 unless given); with attention
+//       the first command after it answers 6/29/00; then not ready (2/04/01)
+//       until notready= from the closing command; then ready
+//   fault tur nth=2 count=3 offbus     the same, for chosen commands only
+//   fault write status=8               BUSY (no sense); status=2 sense=KK/AA/QQ any sense
+//   fault readpage hastat=0x11         ASPI SS_ERR with that SRB_HaStat, no sense;
+//                                      pass-through error 1117 (error= to change)
+//   fault closing aborted              ASPI SS_ABORTED; pass-through error 1117
+//   fault any transport error=55 aspistatus=0x82    any SRB_Status and error pair
+//   fault tur error=21 | error=55 | error=5 | error=121 | error=1117
+//   fault readpage nth=9 short=100     only 100 bytes move, status good (residual)
+//   fault write nth=2 short=10         the drive receives 10 bytes, the rest zeros
+//   fault readpage nth=7 flip=0x01 byte=17   the host receives byte 17 xor 0x01
+//   fault write nth=1 flip=0x80 byte=3       the drive stores byte 3 xor 0x80
+//   fault write nth=1 drop                   status good, nothing stored
+//   fault samesum bank=1 offset=0x100  after the commit two neighbouring bytes
+//                                      from there differ by one each way: the
+//                                      content is wrong, its sum is right
+//   fault closing completion=never     ASPI: never completes; pass-through: use
+//                                      latency= above 60000 (the port's time-out)
+//
 // Device options: name=, vendor=, product=, revision=, typecode=, inquirylength=,
 // completion=sync|pending|never (ASPI), latency= (ms), notready= (ms, k818r),
 // fill= (old firmware byte, k818r), target= lun= (letter: pass-through address).

@@ -1,5 +1,8 @@
 #include "sim/ScsiDevice.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace sim {
 
 namespace {
@@ -18,6 +21,10 @@ bool IsVendorCommand(const Cdb& cdb) {
 bool IsCommandFault(FaultAction action) {
   return action == FaultAction::kStatus || action == FaultAction::kTransportError ||
          action == FaultAction::kDropWrite;
+}
+
+bool IsDataFault(FaultAction action) {
+  return action == FaultAction::kFlipBits || action == FaultAction::kShortTransfer;
 }
 
 bool Selects(const Fault& fault, CommandKind kind, int ordinal, int position) {
@@ -152,28 +159,79 @@ Fault Fault::CorruptBank(int bankNumber, uint32_t byteOffset, uint8_t mask) {
   return fault;
 }
 
+Fault Fault::OffBus(CommandKind kind, int nth, uint32_t error) {
+  Fault fault = TransportError(kind, nth, error);
+  fault.aspiStatus = kAspiNoDevice;
+  fault.hostAdapterStatus = kHaSelectionTimeout;
+  return fault;
+}
+
+Fault Fault::HostAdapterError(CommandKind kind, int nth, uint8_t hostAdapterStatusByte) {
+  Fault fault = TransportError(kind, nth, 1117);
+  fault.hostAdapterStatus = hostAdapterStatusByte;
+  return fault;
+}
+
+Fault Fault::Aborted(CommandKind kind, int nth) {
+  Fault fault = TransportError(kind, nth, 1117);
+  fault.aspiStatus = kAspiAborted;
+  return fault;
+}
+
+Fault Fault::FlipBits(CommandKind kind, int nth, uint32_t byte, uint8_t mask) {
+  Fault fault;
+  fault.kind = kind;
+  fault.nth = nth;
+  fault.action = FaultAction::kFlipBits;
+  fault.byteIndex = byte;
+  fault.xorMask = mask;
+  return fault;
+}
+
+Fault Fault::ShortTransfer(CommandKind kind, int nth, uint32_t bytes) {
+  Fault fault;
+  fault.kind = kind;
+  fault.nth = nth;
+  fault.action = FaultAction::kShortTransfer;
+  fault.shortLength = bytes;
+  return fault;
+}
+
+Fault Fault::SameSum(int bankNumber, uint32_t byteOffset) {
+  Fault fault;
+  fault.action = FaultAction::kSameSum;
+  fault.bank = bankNumber;
+  fault.offset = byteOffset;
+  return fault;
+}
+
 ScsiResult ScsiDevice::Execute(const ScsiCommand& command) {
   const CommandKind kind = ClassifyCommand(command.cdb);
   const int position = ++commandsReceived_;
   const int ordinal = ++kindCounts_[static_cast<size_t>(kind)];
 
   const Fault* commandFault = nullptr;
+  const Fault* dataFault = nullptr;
   Completion completion = Completion::kDefault;
   uint64_t latency = latencyUs_;
+  bool slowed = false;
   for (const Fault& fault : faults_) {
     if (!Selects(fault, kind, ordinal, position)) continue;
     if (IsCommandFault(fault.action)) {
       if (commandFault == nullptr) commandFault = &fault;
+    } else if (IsDataFault(fault.action)) {
+      if (dataFault == nullptr) dataFault = &fault;
     } else if (fault.action == FaultAction::kCompletion) {
       completion = fault.completion;
     } else if (fault.action == FaultAction::kLatency) {
       latency = fault.latencyUs;
+      slowed = true;
     }
   }
 
   ScsiResult result;
   if (commandFault == nullptr) {
-    result = Run(command);
+    result = dataFault == nullptr ? Run(command) : RunAltered(command, *dataFault);
   } else if (commandFault->action == FaultAction::kStatus) {
     result.status = commandFault->status;
     if (result.status == kStatusCheckCondition) {
@@ -185,11 +243,43 @@ ScsiResult ScsiDevice::Execute(const ScsiCommand& command) {
     result.transportFailed = true;
     result.transportError = commandFault->transportError;
     result.fillRecordOnFailure = commandFault->fillRecord;
+    result.aspiStatus = commandFault->aspiStatus;
+    result.hostAdapterStatus = commandFault->hostAdapterStatus;
   } else {  // kDropWrite: claims success, stores nothing
     result = Good(command.direction == kDataOut ? command.length : 0);
   }
   result.completion = completion;
-  result.latencyUs = latency;
+  // The model may take its own time (a selection time-out); a fault's wins.
+  if (slowed || result.latencyUs == 0) result.latencyUs = latency;
+  return result;
+}
+
+// The device runs on what actually crossed the bus: a copy of the host's
+// bytes for data out, a scratch buffer for a short data in.
+ScsiResult ScsiDevice::RunAltered(const ScsiCommand& command, const Fault& fault) {
+  if (command.data == nullptr || command.length == 0 || command.direction == kDataNone) {
+    return Run(command);
+  }
+  const bool shortened = fault.action == FaultAction::kShortTransfer;
+  ScsiCommand altered = command;
+  std::vector<uint8_t> bytes(command.data, command.data + command.length);
+  altered.data = bytes.data();
+  if (command.direction == kDataOut) {
+    if (shortened) {
+      std::fill(bytes.begin() + std::min(fault.shortLength, command.length), bytes.end(), 0);
+    } else if (fault.byteIndex < command.length) {
+      bytes[fault.byteIndex] ^= fault.xorMask;
+    }
+    ScsiResult result = Run(altered);
+    if (shortened) result.transferred = std::min(result.transferred, fault.shortLength);
+    return result;
+  }
+  ScsiResult result = Run(altered);
+  if (shortened) result.transferred = std::min(result.transferred, fault.shortLength);
+  std::memcpy(command.data, bytes.data(), result.transferred);
+  if (!shortened && fault.byteIndex < result.transferred) {
+    command.data[fault.byteIndex] ^= fault.xorMask;
+  }
   return result;
 }
 
@@ -219,6 +309,15 @@ ScsiResult ScsiDevice::Check(uint8_t key, uint8_t senseAsc, uint8_t senseAscq) {
   ScsiResult result;
   result.status = kStatusCheckCondition;
   result.sense = MakeSense(key, senseAsc, senseAscq);
+  return result;
+}
+
+ScsiResult ScsiDevice::OffBus(uint32_t error) {
+  ScsiResult result;
+  result.transportFailed = true;
+  result.transportError = error;
+  result.aspiStatus = kAspiNoDevice;
+  result.hostAdapterStatus = kHaSelectionTimeout;
   return result;
 }
 

@@ -7,6 +7,7 @@
 //
 //   drive->AddFault(sim::Fault::Sense(sim::CommandKind::kClosing, 1, 0x05, 0x1A, 0x00));
 //   drive->AddFault(sim::Fault::TransportError(sim::CommandKind::kTestUnitReady, 0, 1117));
+//   drive->AddFault(sim::Fault::FlipBits(sim::CommandKind::kReadFlashPage, 7, 17, 0x01));
 //
 // A test may also send commands straight to a device with Execute() to check
 // the device model itself; the transports do the same.
@@ -26,6 +27,14 @@ constexpr uint8_t kStatusBusy = 0x08;
 constexpr uint8_t kSenseNoSense = 0x00;
 constexpr uint8_t kSenseNotReady = 0x02;
 constexpr uint8_t kSenseIllegalRequest = 0x05;
+constexpr uint8_t kSenseUnitAttention = 0x06;
+
+// What a host adapter reports for a target that does not answer selection.
+constexpr uint8_t kAspiNoDevice = 0x82;  // SS_NO_DEVICE
+constexpr uint8_t kAspiAborted = 0x02;   // SS_ABORTED
+constexpr uint8_t kHaSelectionTimeout = 0x11;
+constexpr uint32_t kErrorNotReady = 21;
+constexpr uint32_t kErrorDeviceGone = 55;  // ERROR_DEV_NOT_EXIST
 
 constexpr size_t kSenseLength = 18;  // fixed format: key at 2, ASC at 12, ASCQ at 13
 using SenseData = std::array<uint8_t, kSenseLength>;
@@ -66,6 +75,7 @@ struct ScsiResult {
   uint32_t transportError = 0;
   bool fillRecordOnFailure = false;  // pass-through: the record is filled all the same
   uint8_t aspiStatus = 0;            // nonzero: the ASPI manager reports this SRB_Status
+  uint8_t hostAdapterStatus = 0;     // SRB_HaStat
   Completion completion = Completion::kDefault;
   uint64_t latencyUs = 0;  // how long the command takes
 };
@@ -92,6 +102,9 @@ enum class FaultAction {
   kNeverReady,      // drive model: never ready again after the commit
   kNoDisc,          // drive model: once ready again, no disc (2/3A/00)
   kCorruptBank,     // drive model: bank[offset] ^= xorMask after the commit
+  kFlipBits,        // executed; byte `byteIndex` of the data moved is xored with xorMask
+  kShortTransfer,   // executed; only `shortLength` bytes of the data phase move
+  kSameSum,         // drive model: after the commit, bytes near bank[offset] change, sum kept
 };
 
 struct Fault {
@@ -105,7 +118,8 @@ struct Fault {
   uint8_t senseKey = 0;  // sense byte 2, taken whole (flag bits allowed)
   uint8_t asc = 0;
   uint8_t ascq = 0;
-  uint8_t aspiStatus = 0;  // kStatus: optional SRB_Status to report instead of the derived one
+  uint8_t aspiStatus = 0;  // optional SRB_Status to report instead of the derived one
+  uint8_t hostAdapterStatus = 0;
   uint32_t transportError = 1117;
   bool fillRecord = false;
   Completion completion = Completion::kPending;
@@ -113,6 +127,8 @@ struct Fault {
   int bank = 0;
   uint32_t offset = 0;
   uint8_t xorMask = 0xFF;
+  uint32_t byteIndex = 0;
+  uint32_t shortLength = 0;
 
   // One-line constructors for test tables. nth counts commands of `kind`.
   static Fault Sense(CommandKind kind, int nth, uint8_t key, uint8_t asc, uint8_t ascq);
@@ -124,6 +140,15 @@ struct Fault {
   static Fault NeverReady();
   static Fault NoDisc();
   static Fault CorruptBank(int bank, uint32_t offset, uint8_t xorMask = 0xFF);
+  // Gone from the bus: ASPI SS_NO_DEVICE after a selection time-out, the
+  // pass-through call failing with `error` (55 or 21).
+  static Fault OffBus(CommandKind kind, int nth, uint32_t error = kErrorDeviceGone);
+  // ASPI SS_ERR with this SRB_HaStat and no sense; pass-through error 1117.
+  static Fault HostAdapterError(CommandKind kind, int nth, uint8_t hostAdapterStatus);
+  static Fault Aborted(CommandKind kind, int nth);  // SS_ABORTED; pass-through 1117
+  static Fault FlipBits(CommandKind kind, int nth, uint32_t byteIndex, uint8_t mask);
+  static Fault ShortTransfer(CommandKind kind, int nth, uint32_t bytes);
+  static Fault SameSum(int bank, uint32_t offset);
   Fault& Every() {
     count = 0;
     return *this;
@@ -171,8 +196,11 @@ class ScsiDevice {
 
   static ScsiResult Good(uint32_t transferred = 0);
   static ScsiResult Check(uint8_t key, uint8_t asc, uint8_t ascq);
+  static ScsiResult OffBus(uint32_t error);
 
  private:
+  ScsiResult RunAltered(const ScsiCommand& command, const Fault& fault);
+
   std::vector<Fault> faults_;
   uint64_t latencyUs_ = kDefaultLatencyUs;
   int commandsReceived_ = 0;

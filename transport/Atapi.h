@@ -64,6 +64,12 @@ class CAtapi {
   void ShowSystemError(uint32_t code);
   void PumpMessages();
   SenseTriple LastSense() const;
+  // The DeviceIoControl of the last pass-through command failed.
+  bool LastCallFailed() const { return ntFamily_ && passThroughCallFailed_; }
+  // While the drive restarts its new firmware a failed pass-through call
+  // shows no box: the drive is briefly gone, and the procedure's own rules
+  // decide what the failure means.
+  void SetDriveRestarting(bool restarting) { driveRestarting_ = restarting; }
 
   // Discovery
   int ScanDrives();
@@ -120,6 +126,7 @@ class CAtapi {
   aspi::SRB_ExecSCSICmd* request_ = nullptr;
   passthrough::PassThroughRecord passThrough_ = {};
   bool passThroughCallFailed_ = false;  // DeviceIoControl of the last pass-through failed
+  bool driveRestarting_ = false;
 
   ImageHeader image_ = {};
 };

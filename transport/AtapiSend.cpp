@@ -52,11 +52,14 @@ uint8_t CAtapi::SendPassThrough(const uint8_t* cdb, void* buffer, uint32_t lengt
     const uint32_t error = os_.LastError();
     // Some port drivers report these although the command itself went through.
     if (error != platform::kErrorSemTimeout && error != platform::kErrorIoDevice) {
-      ShowSystemError(error);
+      if (!driveRestarting_) ShowSystemError(error);
       return 0;
     }
   }
-  return request.ScsiStatus != 0 ? request.ScsiStatus : aspi::SS_COMP;
+  if (request.ScsiStatus == 0) return aspi::SS_COMP;
+  // No SCSI status is 1, but a port driver may pass one on; it must not read
+  // as success.
+  return request.ScsiStatus == aspi::SS_COMP ? kTransportFailureStatus : request.ScsiStatus;
 }
 
 uint8_t CAtapi::SendAspi(const uint8_t* cdb, void* buffer, uint32_t length, uint8_t direction) {

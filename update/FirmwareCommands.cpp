@@ -48,6 +48,6 @@ uint8_t CAtapi::ReadFlashPage(void* buffer, uint32_t bank, uint32_t address) {
   // The errors the transport lets pass for other commands may still mean the
   // page never arrived; the read-back must not sum a buffer the drive did not
   // fill.
-  if (ntFamily_ && passThroughCallFailed_) return aspi::SS_ERR;
+  if (LastCallFailed()) return aspi::SS_ERR;
   return status;
 }

@@ -92,19 +92,42 @@ Closing SendClosingCommand(CAtapi& drive) {
   return closing;
 }
 
+// A restarting drive is briefly gone from the bus: a pass-through call that
+// failed, whatever the error, means "not ready yet", never ready.
+bool AnsweredReady(CAtapi& drive) {
+  return drive.TestUnitReady() == aspi::SS_COMP && !drive.LastCallFailed();
+}
+
 // A drive without a disc answers "medium not present" once it is back.
 bool PollUntilReady(CAtapi& drive) {
   platform::Platform& os = drive.Os();
   const uint32_t start = os.TickCount();
   for (;;) {
-    if (drive.TestUnitReady() == aspi::SS_COMP) return true;
+    if (AnsweredReady(drive)) return true;
     const SenseTriple sense = drive.LastSense();
-    if (sense.key == kSenseNotReady && sense.asc == kAscMediumNotPresent) return true;
-    if (drive.TestUnitReady() == aspi::SS_COMP) return true;
-    if (drive.TestUnitReady() == aspi::SS_COMP) return true;
+    if (!drive.LastCallFailed() && sense.key == kSenseNotReady &&
+        sense.asc == kAscMediumNotPresent) {
+      return true;
+    }
+    if (AnsweredReady(drive)) return true;
+    if (AnsweredReady(drive)) return true;
     if ((os.TickCount() - start) / 1000 > kReadyTimeoutSeconds) return false;
   }
 }
+
+// From the closing command to the last TEST UNIT READY the drive commits and
+// restarts its firmware: the procedure's rules judge every answer, and a box
+// would stop the worker while the ready time-out runs on.
+class DriveRestarting {
+ public:
+  explicit DriveRestarting(CAtapi& drive) : drive_(drive) { drive_.SetDriveRestarting(true); }
+  ~DriveRestarting() { drive_.SetDriveRestarting(false); }
+  DriveRestarting(const DriveRestarting&) = delete;
+  DriveRestarting& operator=(const DriveRestarting&) = delete;
+
+ private:
+  CAtapi& drive_;
+};
 
 }  // namespace
 
@@ -132,6 +155,7 @@ bool CAtapi::FlashFirmware() {
 
   // ASPI leaves the sense of the last failed command in the request block, so
   // a closing command that completed is not judged by an older command's sense.
+  const DriveRestarting restarting(*this);
   const Closing closing = SendClosingCommand(*this);
   const SenseTriple sense = LastSense();
   if (closing.status != aspi::SS_COMP && sense.key != kSenseNoSense &&

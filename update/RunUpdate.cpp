@@ -3,12 +3,12 @@
 #include "transport/Atapi.h"
 
 bool CAtapi::RunUpdate() {
-  // The type code is read before the image check; a failed INQUIRY reads as
-  // zeros and so is not "W0".
+  // The type code is read before the image check; only an INQUIRY that
+  // succeeded can waive the type check.
   uint8_t inquiry[kInquiryBufferSize];
   std::memset(inquiry, 0, sizeof inquiry);
-  Inquiry(inquiry);
-  const bool typeCheckWaived = inquiry[38] == 'W' && inquiry[39] == '0';
+  const bool answered = Inquiry(inquiry) == aspi::SS_COMP && !LastCallFailed();
+  const bool typeCheckWaived = answered && inquiry[38] == 'W' && inquiry[39] == '0';
 
   if (!CheckImageFile(kImageFileName)) {
     SetUpdateResult(RESULT_IMAGE_REJECTED);

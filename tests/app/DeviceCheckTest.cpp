@@ -74,6 +74,13 @@ TEST(DeviceCheck, FailsClosedWhenAKeyCannotBeOpened) {
   lockedNode.Registry().AddKey(kTree + "\\C29A3B10");
   lockedNode.Registry().FailOpen(kTree + "\\C29A3B10");
   EXPECT_EQ(Check(lockedNode), DeviceCheck::kBlocked);
+
+  // A node name the listing cannot hand out ends it early: the nodes after
+  // it, here the blocked drive, would go unsearched.
+  sim::SimPc longName(sim::WindowsVersion::kWin98);
+  longName.Registry().AddKey(kTree + "\\" + std::string(260, 'N'));
+  longName.Registry().SetString(kTree + "\\C29A3C40", "HardWareKey", kBlockedKey);
+  EXPECT_EQ(Check(longName), DeviceCheck::kBlocked);
 }
 
 TEST(DeviceCheck, AllKeysAreOpenedForReading) {

@@ -78,4 +78,61 @@ TEST(UpdateRun, ADriveThatNeverComesBackEndsInTheFailureTextWithoutARestart) {
   EXPECT_EQ(run.refreshedExit, (std::vector<bool>{false, true}));
 }
 
+size_t SystemErrorBoxes(const sim::SimPc& pc) {
+  size_t boxes = 0;
+  for (const auto& box : pc.MessageBoxes()) {
+    if ((box.style & platform::kMbIconStop) != 0) ++boxes;
+  }
+  return boxes;
+}
+
+// A drive restarting its new firmware is gone from the bus for a while: the
+// polling waits for it without a box, and the run is judged as always.
+TEST(UpdateRun, ADriveOffTheBusAfterTheClosingCommandIsWaitedForWithoutABox) {
+  const struct {
+    Link link;
+    uint32_t error;
+    uint64_t offBusMs;
+    bool comesBack;
+  } rows[] = {
+      {Link::kPassThrough, 21, 5000, true},     {Link::kPassThrough, 55, 5000, true},
+      {Link::kPassThrough, 1117, 5000, true},   {Link::kAspi, 55, 5000, true},
+      {Link::kPassThrough, 21, 400'000, false}, {Link::kPassThrough, 55, 400'000, false},
+      {Link::kAspi, 55, 400'000, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(enginetest::LinkName(row.link)) + ", error " +
+                 std::to_string(row.error) + ", off the bus " + std::to_string(row.offBusMs) +
+                 " ms");
+    PageRun run(row.link, "0409");
+    sim::K818rConfig& config = run.rig.drive->Config();
+    config.offBusAfterCommitUs = row.offBusMs * 1000;
+    config.offBusError = row.error;
+    config.unitAttentionOnReturn = true;
+    config.notReadyAfterCommitUs = (row.offBusMs + 1000) * 1000;
+    run.Go();
+    EXPECT_EQ(SystemErrorBoxes(run.rig.pc), 0u);
+    const auto closings = run.rig.pc.Log().OfKind(sim::CommandKind::kClosing);
+    ASSERT_EQ(closings.size(), 1u);
+    const auto polls = run.rig.pc.Log().OfKind(sim::CommandKind::kTestUnitReady);
+    ASSERT_FALSE(polls.empty());
+    if (row.comesBack) {
+      EXPECT_EQ(run.page->PageText(), run.Text(105));
+      EXPECT_EQ(run.rig.pc.ExitWindowsCalls().size(), 1u);
+      EXPECT_EQ(run.rig.drive->ReadBackSum(4), run.rig.atapi->Image().Checksum());
+    } else {
+      EXPECT_EQ(run.rig.pc.MessageBoxes().back().text,
+                FormatMessageText(run.Text(145), "OD-K818R") + run.Text(157));
+      EXPECT_TRUE(run.rig.pc.ExitWindowsCalls().empty());
+      EXPECT_TRUE(run.page->Buttons().exit);
+      EXPECT_EQ(run.rig.pc.Log().CountOfKind(sim::CommandKind::kReadFlashPage), 0u);
+      // Polling gave up after its 120 s, counted from after the closing
+      // command (and its 61 s wait on ASPI), not from a box's OK.
+      const uint64_t pollingUs = polls.back().timeUs - closings.front().timeUs;
+      EXPECT_GT(pollingUs, 120'000'000u);
+      EXPECT_LT(pollingUs, 183'000'000u);
+    }
+  }
+}
+
 }  // namespace

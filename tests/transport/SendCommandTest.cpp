@@ -121,6 +121,21 @@ TEST(PassThrough, ToleratedErrorStillReportsTheScsiStatus) {
   EXPECT_EQ(nt.atapi->LastSense().key, sim::kSenseNotReady);
 }
 
+// Every status byte the drive may answer is a failure but 0; a stray 1 must
+// not read as SS_COMP.
+TEST(PassThrough, EveryNonZeroScsiStatusIsAFailure) {
+  for (int status : {0x01, 0x02, 0x08, 0x18, 0xFF}) {
+    PassThroughBench nt;
+    nt.drive->AddFault(
+        sim::Fault::Status(sim::CommandKind::kTestUnitReady, 1, static_cast<uint8_t>(status)));
+    const uint8_t result = nt.atapi->TestUnitReady();
+    EXPECT_NE(result, aspi::SS_COMP) << status;
+    if (status != 0x01) {
+      EXPECT_EQ(result, status);
+    }
+  }
+}
+
 TEST(PassThrough, OtherErrorsShowTheSystemTextAndReturnZero) {
   PassThroughBench nt;
   nt.drive->AddFault(sim::Fault::TransportError(sim::CommandKind::kTestUnitReady, 1,

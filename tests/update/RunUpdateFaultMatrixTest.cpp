@@ -83,9 +83,9 @@ const Expectation kMatrix[] = {
     {Stage::kFirstPoll, Failure::kMediumError, Outcome::kUpdated, Outcome::kUpdated},
     {Stage::kFirstPoll, Failure::kIllegalRequest, Outcome::kUpdated, Outcome::kUpdated},
     {Stage::kFirstPoll, Failure::kNotReady, Outcome::kUpdated, Outcome::kUpdated},
-    // Pass-through takes the failed poll for a ready drive; the read-back
-    // then meets a drive that is still busy.
-    {Stage::kFirstPoll, Failure::kTransportFailure, Outcome::kUpdated, Outcome::kReadBackFailed},
+    // A failed poll is a drive not ready yet, even where the transport
+    // tolerates the error: polling goes on until the drive is back.
+    {Stage::kFirstPoll, Failure::kTransportFailure, Outcome::kUpdated, Outcome::kUpdated},
 
     {Stage::kFinalTestUnitReady, Failure::kMediumError, Outcome::kUpdated, Outcome::kUpdated},
     {Stage::kFinalTestUnitReady, Failure::kIllegalRequest, Outcome::kUpdated, Outcome::kUpdated},
@@ -310,6 +310,59 @@ TEST(RunUpdateFaultMatrix, DriveStateFaultsOnBothTransports) {
       CAtapi& atapi = rig.Start();
       CheckRun(rig, atapi.RunUpdate(), row.outcome);
     }
+  }
+}
+
+// An INQUIRY that failed says nothing about the drive, even when its bytes
+// arrived before the ASPI manager gave up on it: no waiver, no passed check.
+TEST(RunUpdateFaultMatrix, AFailedInquiryNeitherWaivesNorPassesTheTypeCheck) {
+  const struct {
+    const char* typeCode;
+    int nth;
+  } rows[] = {{"WM", 2}, {"W0", 1}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.typeCode);
+    UpdateRig rig(Link::kAspi);
+    rig.drive->Config().typeCode = row.typeCode;
+    CAtapi& atapi = rig.Start();
+    rig.drive->AddFault(Fault::CompleteAs(CommandKind::kInquiry, 1, sim::Completion::kNever)
+                            .AtPosition(rig.CommandsBefore() + row.nth));
+    CheckRun(rig, atapi.RunUpdate(), Outcome::kDriveRejected);
+    EXPECT_EQ(rig.pc.Log().Aborts().size(), 1u);
+  }
+}
+
+// From the closing command on the drive commits and restarts: a failed call
+// there shows no system-error box and the procedure's rules judge it. Before
+// (a block) and after (the read-back) the box stays, and the run fails.
+TEST(RunUpdateFaultMatrix, SystemErrorBoxesOnlyWhereTheDriveIsNotRestarting) {
+  const struct {
+    const char* name;
+    Fault fault;
+    size_t boxes;
+    Outcome outcome;
+  } rows[] = {
+      {"block", Fault::TransportError(CommandKind::kWriteBlock, 2, 21), 1, Outcome::kBlockRefused},
+      // The drive never saw the closing command: it keeps its old firmware.
+      {"closing", Fault::TransportError(CommandKind::kClosing, 1, 55), 0,
+       Outcome::kChecksumMismatch},
+      {"closing", Fault::TransportError(CommandKind::kClosing, 1, 5), 0,
+       Outcome::kChecksumMismatch},
+      {"polls", Fault::TransportError(CommandKind::kTestUnitReady, 1, 5).Times(40), 0,
+       Outcome::kUpdated},
+      {"final TEST UNIT READY", Fault::TransportError(CommandKind::kTestUnitReady, 2, 21), 0,
+       Outcome::kUpdated},
+      {"read-back", Fault::TransportError(CommandKind::kReadFlashPage, 9, 21), 1,
+       Outcome::kReadBackFailed},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    UpdateRig rig(Link::kPassThrough);
+    rig.drive->Config().notReadyAfterCommitUs = 0;  // the first poll answers ready
+    rig.drive->AddFault(row.fault);
+    CAtapi& atapi = rig.Start();
+    CheckRun(rig, atapi.RunUpdate(), row.outcome);
+    EXPECT_EQ(rig.pc.MessageBoxes().size(), row.boxes);
   }
 }
 

@@ -203,7 +203,7 @@ TEST(SgBridge, WindowsErrorsBecomeTheErrnoWineTurnsBackIntoThem) {
     uint32_t windowsError;
     int error;
   } cases[] = {{121, ETIME}, {1117, ETIME}, {5, EACCES}, {6, EBADF}, {87, EINVAL},
-               {50, ENOTTY}, {170, EBUSY},  {21, EIO},   {31, EIO}};
+               {50, ENOTTY}, {170, EBUSY},  {21, EIO},   {55, EIO},  {31, EIO}};
   for (const auto& c : cases) {
     EXPECT_EQ(winept::ErrnoForWindowsError(c.windowsError), c.error) << c.windowsError;
   }

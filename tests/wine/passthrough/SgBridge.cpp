@@ -132,6 +132,7 @@ int ErrnoForWindowsError(uint32_t windowsError) {
       return ENOTTY;
     case 170:
       return EBUSY;
+    case 55:  // ERROR_DEV_NOT_EXIST: no errno leads there; 21 is the drive's other answer
     default:
       return EIO;
   }

@@ -27,8 +27,12 @@ namespace winept {
 const passthrough::SCSI_PASS_THROUGH_DIRECT* RecordBehind(const sg_io_hdr& request);
 
 // The errno that Wine turns into the given Windows error of DeviceIoControl.
-// Errors that no errno reaches (1117) become the other error that callers
-// tolerate alike (121, from ETIME); the rest become EIO (Windows error 21).
+// Wine 8 maps the errno of SG_IO as for files: EACCES 5, EBADF 6, EINVAL 87,
+// ENOTTY 50, EBUSY 170, ETIME 121, EIO 21 ("Not ready."), an errno it does
+// not know 31. No errno reaches 1117 (a device I/O error) or 55 (a device that
+// is gone, as while a drive restarts off the bus): 1117 becomes 121, which
+// callers tolerate alike, and 55 becomes 21, the other error a restarting
+// drive gives; the rest become EIO (21).
 int ErrnoForWindowsError(uint32_t windowsError);
 
 struct SgAnswer {
