@@ -3,7 +3,7 @@
 # wine-test.sh; every function reports through `say` and fails through `fail`.
 
 # Bump when the prepared prefix changes, so that cached ones are rebuilt.
-readonly PREFIX_LAYOUT=5
+readonly PREFIX_LAYOUT=7
 
 say() { printf '%s\n' "$*"; }
 fail() {
@@ -61,18 +61,22 @@ prepare_template() {
     WINEPREFIX=$template.new "$WINESERVER" -k >/dev/null 2>&1 || true
   fi
   rm -rf "$template" "$template.new"
+  [[ -f /usr/share/wine/fonts/marlett.ttf ]] ||
+    fail "Wine's own fonts are missing: install fonts-wine (.ci/install-deps)"
   say "Wine: creating the prefix template $template"
   (
     wine_env "$template.new"
     "$WINE" wineboot -i >/dev/null 2>&1
     # No window manager on Xvfb: let Wine draw the frames itself.
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    # Japanese boxes show empty squares without these. Wine's stand-in for
-    # "MS Sans Serif" is wider than the real face, so forms laid out for it
-    # would wrap their lines; the condensed face keeps to its widths.
+    # Wine's own faces (Marlett draws the title-bar buttons, "MS Sans Serif"
+    # and Tahoma the dialogs and captions); this Wine does not look for them
+    # where Debian's fonts-wine puts them, only in the Windows font folder.
+    cp /usr/share/wine/fonts/* "$template.new/drive_c/windows/Fonts/" || exit 1
+    # Japanese boxes show empty squares without these.
     local face
     for face in "MS UI Gothic=IPAGothic" "MS Gothic=IPAGothic" "ＭＳ ゴシック=IPAGothic" \
-      "MS PGothic=IPAPGothic" "ＭＳ Ｐゴシック=IPAPGothic" "MS Sans Serif=DejaVu Sans Condensed"; do
+      "MS PGothic=IPAPGothic" "ＭＳ Ｐゴシック=IPAPGothic"; do
       "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${face%=*}" /d "${face#*=}" /f \
         >/dev/null 2>&1
     done
