@@ -9,6 +9,9 @@
 //   robot key TITLE enter|esc           robot wait-exit EXE [MS]
 //   robot styles TITLE                  robot focus TITLE ID
 //   robot syscommand TITLE CODE
+//   robot window TITLE                  robot control TITLE ID
+//   robot activate TITLE                robot sysmenu TITLE KEYS
+//   robot message-font
 //   robot error-text CODE               this system's text for a Win32 error
 //
 // TITLE matches a visible top-level window exactly, or by prefix when it
@@ -23,6 +26,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <cwctype>
 #include <string>
 
 #include "Windows.h"
@@ -244,6 +248,125 @@ int SystemCommand(const std::wstring& title, const wchar_t* codeText) {
   return kDone;
 }
 
+std::string Rect(const RECT& r) {
+  return std::to_string(r.left) + "\t" + std::to_string(r.top) + "\t" +
+         std::to_string(r.right - r.left) + "\t" + std::to_string(r.bottom - r.top);
+}
+
+std::string Yes(bool value) {
+  return value ? "yes" : "no";
+}
+
+// Where a window is and what it is: outer rectangle on the screen, client
+// size, styles, owner, visibility, whether it is the active window.
+int DescribeWindow(const std::wstring& title) {
+  HWND window = RequireWindow(title);
+  if (!window) return kNotFound;
+  RECT outer{};
+  GetWindowRect(window, &outer);
+  RECT client{};
+  GetClientRect(window, &client);
+  HWND owner = GetWindow(window, GW_OWNER);
+  Print("rect\t" + Rect(outer));
+  Print("client\t" + std::to_string(client.right) + "\t" + std::to_string(client.bottom));
+  Print("style\t" + HexStyle(GetWindowLongPtrW(window, GWL_STYLE)));
+  Print("exstyle\t" + HexStyle(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+  Print("owner\t" + (owner ? Field(WindowText(owner)) : std::string("-")));
+  Print("visible\t" + Yes(IsWindowVisible(window) != FALSE));
+  Print("active\t" + Yes(GetForegroundWindow() == window));
+  return kDone;
+}
+
+// A control's place in its window's client area, styles, visibility. (Its
+// font stays out of reach: WM_GETFONT does not cross processes here.)
+int DescribeControl(const std::wstring& title, const wchar_t* idText) {
+  long id = 0;
+  if (!ParseNumber(idText, id)) return Fail(kUsage, L"bad control id");
+  HWND window = RequireWindow(title);
+  if (!window) return kNotFound;
+  HWND control = FindControl(window, static_cast<int>(id));
+  if (!control) return Fail(kNotFound, L"no control " + std::wstring(idText));
+  RECT place{};
+  GetWindowRect(control, &place);
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+  Print("rect\t" + Rect(place));
+  Print("style\t" + HexStyle(GetWindowLongPtrW(control, GWL_STYLE)));
+  Print("exstyle\t" + HexStyle(GetWindowLongPtrW(control, GWL_EXSTYLE)));
+  Print("visible\t" + Yes(IsWindowVisible(control) != FALSE));
+  return kDone;
+}
+
+// The system's message font, which the progress window lays out with: its
+// face and height, the height of three lines of it and the size of the
+// Cancel label with two blanks.
+int MessageFont() {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    return Fail(kNotFound, L"no non-client metrics");
+  }
+  HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  RECT lines{};
+  DrawTextW(dc, L"M\nM\nM", -1, &lines, DT_CALCRECT | DT_NOCLIP | DT_NOPREFIX);
+  SIZE label{};
+  GetTextExtentPoint32W(dc, L" Cancel   ", 10, &label);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(font);
+  Print("font\t" + Field(metrics.lfMessageFont.lfFaceName) + "\t" +
+        std::to_string(metrics.lfMessageFont.lfHeight));
+  Print("lines\t" + std::to_string(lines.bottom - lines.top));
+  Print("cancel\t" + std::to_string(label.cx) + "\t" + std::to_string(label.cy));
+  Print("edge\t" + std::to_string(GetSystemMetrics(SM_CXEDGE)) + "\t" +
+        std::to_string(GetSystemMetrics(SM_CYEDGE)));
+  return kDone;
+}
+
+// Brings the window to the front, as a click on it would.
+int Activate(const std::wstring& title) {
+  HWND window = RequireWindow(title);
+  if (!window) return kNotFound;
+  SetForegroundWindow(window);
+  return GetForegroundWindow() == window ? kDone : Fail(kNotFound, L"not brought to the front");
+}
+
+void TypeInput(WORD key, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &input, sizeof input);
+}
+
+// Opens the window's system menu as Alt+Space does and types KEYS into it:
+// letters pick items by their underlined letter, 'v' is Down, '^' Up, '.'
+// Enter and '!' Esc.
+int SystemMenuKeys(const std::wstring& title, const std::wstring& keys) {
+  HWND window = RequireWindow(title);
+  if (!window) return kNotFound;
+  SetForegroundWindow(window);
+  Sleep(200);
+  TypeInput(VK_MENU, false);
+  TypeInput(VK_SPACE, false);
+  TypeInput(VK_SPACE, true);
+  TypeInput(VK_MENU, true);
+  Sleep(300);
+  for (wchar_t key : keys) {
+    WORD code = 0;
+    if (key == L'v') code = VK_DOWN;
+    if (key == L'^') code = VK_UP;
+    if (key == L'.') code = VK_RETURN;
+    if (key == L'!') code = VK_ESCAPE;
+    if (!code) code = static_cast<WORD>(towupper(key));
+    TypeInput(code, false);
+    TypeInput(code, true);
+    Sleep(200);
+  }
+  return kDone;
+}
+
 int ReadMessageBox(const std::wstring& title, DWORD wait) {
   DWORD start = GetTickCount();
   HWND box = nullptr;
@@ -325,6 +448,7 @@ int Run(int argc, wchar_t** argv) {
   if (argc < 2) return Fail(kUsage, L"usage: robot COMMAND [ARGS]");
   std::wstring command = argv[1];
   if (command == L"windows") return ListWindows();
+  if (command == L"message-font") return MessageFont();
   if (argc < 3) return Fail(kUsage, L"missing argument for " + command);
   std::wstring title = argv[2];
   if (command == L"wait-window") return WaitWindow(title, WaitArgument(argc, argv, 3));
@@ -334,12 +458,16 @@ int Run(int argc, wchar_t** argv) {
   if (command == L"msgbox") return ReadMessageBox(title, WaitArgument(argc, argv, 3));
   if (command == L"error-text") return ErrorText(argv[2]);
   if (command == L"wait-exit") return WaitExit(title, WaitArgument(argc, argv, 3));
+  if (command == L"window") return DescribeWindow(title);
+  if (command == L"activate") return Activate(title);
   if (argc < 4) return Fail(kUsage, L"missing argument for " + command);
   if (command == L"lines") return ListControlLines(title, argv[3]);
   if (command == L"click" || command == L"press") return Click(title, argv[3]);
   if (command == L"key") return TypeKey(title, argv[3]);
   if (command == L"focus") return Focus(title, argv[3]);
   if (command == L"syscommand") return SystemCommand(title, argv[3]);
+  if (command == L"control") return DescribeControl(title, argv[3]);
+  if (command == L"sysmenu") return SystemMenuKeys(title, argv[3]);
   if (argc < 5) return Fail(kUsage, L"missing argument for " + command);
   if (command == L"select") return SelectLine(title, argv[3], argv[4]);
   return Fail(kUsage, L"unknown command " + command);
