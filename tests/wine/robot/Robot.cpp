@@ -11,7 +11,7 @@
 //   robot syscommand TITLE CODE
 //   robot window TITLE                  robot control TITLE ID
 //   robot activate TITLE                robot sysmenu TITLE KEYS
-//   robot message-font
+//   robot message-font                 robot type KEYS
 //   robot error-text CODE               this system's text for a Win32 error
 //
 // TITLE matches a visible top-level window exactly, or by prefix when it
@@ -340,19 +340,9 @@ void TypeInput(WORD key, bool up) {
   SendInput(1, &input, sizeof input);
 }
 
-// Opens the window's system menu as Alt+Space does and types KEYS into it:
-// letters pick items by their underlined letter, 'v' is Down, '^' Up, '.'
-// Enter and '!' Esc.
-int SystemMenuKeys(const std::wstring& title, const std::wstring& keys) {
-  HWND window = RequireWindow(title);
-  if (!window) return kNotFound;
-  SetForegroundWindow(window);
-  Sleep(200);
-  TypeInput(VK_MENU, false);
-  TypeInput(VK_SPACE, false);
-  TypeInput(VK_SPACE, true);
-  TypeInput(VK_MENU, true);
-  Sleep(300);
+// Types KEYS into whatever has the keyboard: letters as themselves, 'v'
+// Down, '^' Up, '.' Enter and '!' Esc.
+void TypeKeys(const std::wstring& keys) {
   for (wchar_t key : keys) {
     WORD code = 0;
     if (key == L'v') code = VK_DOWN;
@@ -364,6 +354,20 @@ int SystemMenuKeys(const std::wstring& title, const std::wstring& keys) {
     TypeInput(code, true);
     Sleep(200);
   }
+}
+
+// Opens the window's system menu as Alt+Space does, then types KEYS.
+int SystemMenuKeys(const std::wstring& title, const std::wstring& keys) {
+  HWND window = RequireWindow(title);
+  if (!window) return kNotFound;
+  SetForegroundWindow(window);
+  Sleep(200);
+  TypeInput(VK_MENU, false);
+  TypeInput(VK_SPACE, false);
+  TypeInput(VK_SPACE, true);
+  TypeInput(VK_MENU, true);
+  Sleep(300);
+  TypeKeys(keys);
   return kDone;
 }
 
@@ -460,6 +464,10 @@ int Run(int argc, wchar_t** argv) {
   if (command == L"wait-exit") return WaitExit(title, WaitArgument(argc, argv, 3));
   if (command == L"window") return DescribeWindow(title);
   if (command == L"activate") return Activate(title);
+  if (command == L"type") {
+    TypeKeys(title);
+    return kDone;
+  }
   if (argc < 4) return Fail(kUsage, L"missing argument for " + command);
   if (command == L"lines") return ListControlLines(title, argv[3]);
   if (command == L"click" || command == L"press") return Click(title, argv[3]);
