@@ -12,6 +12,7 @@
 //   robot window TITLE                  robot control TITLE ID
 //   robot activate TITLE                robot sysmenu TITLE KEYS
 //   robot message-font                 robot type KEYS
+//   robot hold TITLE ID                 robot let-go TITLE ID
 //   robot error-text CODE               this system's text for a Win32 error
 //
 // TITLE matches a visible top-level window exactly, or by prefix when it
@@ -269,6 +270,9 @@ int DescribeWindow(const std::wstring& title) {
   HWND owner = GetWindow(window, GW_OWNER);
   Print("rect\t" + Rect(outer));
   Print("client\t" + std::to_string(client.right) + "\t" + std::to_string(client.bottom));
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  Print("origin\t" + std::to_string(origin.x) + "\t" + std::to_string(origin.y));
   Print("style\t" + HexStyle(GetWindowLongPtrW(window, GWL_STYLE)));
   Print("exstyle\t" + HexStyle(GetWindowLongPtrW(window, GWL_EXSTYLE)));
   Print("owner\t" + (owner ? Field(WindowText(owner)) : std::string("-")));
@@ -321,6 +325,21 @@ int MessageFont() {
   Print("cancel\t" + std::to_string(label.cx) + "\t" + std::to_string(label.cy));
   Print("edge\t" + std::to_string(GetSystemMetrics(SM_CXEDGE)) + "\t" +
         std::to_string(GetSystemMetrics(SM_CYEDGE)));
+  return kDone;
+}
+
+// The left mouse button goes down on a control and stays down; let go, it
+// comes up outside the control, so nothing is clicked.
+int HoldMouse(const std::wstring& title, const wchar_t* id, bool down) {
+  int status = kDone;
+  HWND control = UsableControl(title, id, status);
+  if (!control) return status;
+  if (down) {
+    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+  } else {
+    PostMessageW(control, WM_LBUTTONUP, 0,
+                 MAKELPARAM(static_cast<WORD>(-40), static_cast<WORD>(-40)));
+  }
   return kDone;
 }
 
@@ -476,6 +495,8 @@ int Run(int argc, wchar_t** argv) {
   if (command == L"syscommand") return SystemCommand(title, argv[3]);
   if (command == L"control") return DescribeControl(title, argv[3]);
   if (command == L"sysmenu") return SystemMenuKeys(title, argv[3]);
+  if (command == L"hold") return HoldMouse(title, argv[3], true);
+  if (command == L"let-go") return HoldMouse(title, argv[3], false);
   if (argc < 5) return Fail(kUsage, L"missing argument for " + command);
   if (command == L"select") return SelectLine(title, argv[3], argv[4]);
   return Fail(kUsage, L"unknown command " + command);
