@@ -4,8 +4,6 @@
 
 readonly PAGE="OD-K818R Firmware Upgrade"
 
-field() { awk -F'\t' -v name="$1" -v n="$2" '$1 == name { print $n; exit }' <<<"$ROBOT_OUT"; }
-
 # Saves the Accept button as it is on the screen now.
 ACCEPT_BOX=
 accept_image() {
@@ -27,9 +25,9 @@ SCENARIO
   must_robot wait-window "$PAGE" 20000
   must_robot window "$PAGE"
   local x y
-  x=$(field origin 2) y=$(field origin 3)
+  x=$(robot_field origin 2) y=$(robot_field origin 3)
   must_robot control "$PAGE" 1000
-  ACCEPT_BOX="$(field rect 4)x$(field rect 5)+$((x + $(field rect 2)))+$((y + $(field rect 3)))"
+  ACCEPT_BOX="$(robot_field rect 4)x$(robot_field rect 5)+$((x + $(robot_field rect 2)))+$((y + $(robot_field rect 3)))"
 
   accept_image without-focus
   must_robot focus "$PAGE" 1000

@@ -15,7 +15,7 @@ SCENARIO
   expect_equal "buttons" "$(grep -P '^button\t' <<<"$ROBOT_OUT" | cut -f2)" "1"
   screenshot refusal-windows-95
   must_robot window FlashK818R
-  expect_equal "the box's owner" "$(awk -F'\t' '$1 == "owner" { print $2 }' <<<"$ROBOT_OUT")" \
+  expect_equal "the box's owner" "$(robot_field owner 2)" \
     "OD-K818R Firmware Upgrade"
   must_robot windows
   expect_equal "visible windows" "$(cut -f3,4 <<<"$ROBOT_OUT")" $'#32770\tFlashK818R'

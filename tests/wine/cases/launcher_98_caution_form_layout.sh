@@ -4,10 +4,6 @@
 
 readonly TARGET_KEY=QUAV____OD-K818R________1
 
-# One field of the robot's last answer: the line named NAME, field N.
-field() { awk -F'\t' -v name="$1" -v n="$2" '$1 == name { print $n; exit }' <<<"$ROBOT_OUT"; }
-place() { echo "$(field rect 2) $(field rect 3) $(field rect 4) $(field rect 5)"; }
-
 run_case() {
   install_test_aspi
   scenario <<'SCENARIO'
@@ -19,20 +15,20 @@ SCENARIO
 
   must_robot wait-window Caution 20000
   must_robot window Caution
-  expect_equal "form place and outer size" "$(place)" "229 223 402 159"
-  local style=$((0x$(field style 2)))
+  expect_equal "form place and outer size" "$(robot_rect)" "229 223 402 159"
+  local style=$((0x$(robot_field style 2)))
   expect_equal "system menu, minimize and maximize boxes" $((style & 0x000B0000)) 0
   expect_equal "sizeable frame" $((style & 0x00040000)) $((0x00040000))
-  expect_equal "owner" "$(field owner 2)" -
+  expect_equal "owner" "$(robot_field owner 2)" -
 
   must_robot control Caution 1
-  expect_equal "Yes" "$(place)" "80 88 75 25"
+  expect_equal "Yes" "$(robot_rect)" "80 88 75 25"
   must_robot control Caution 2
-  expect_equal "No" "$(place)" "224 88 75 25"
+  expect_equal "No" "$(robot_rect)" "224 88 75 25"
   must_robot control Caution 100
-  expect_equal "memo" "$(place)" "48 16 329 57"
-  style=$((0x$(field style 2)))
-  local exstyle=$((0x$(field exstyle 2)))
+  expect_equal "memo" "$(robot_rect)" "48 16 329 57"
+  style=$((0x$(robot_field style 2)))
+  local exstyle=$((0x$(robot_field exstyle 2)))
   expect_equal "memo multi-line" $((style & 0x4)) 4
   # WS_BORDER, WS_VSCROLL, WS_HSCROLL; ES_READONLY; ES_AUTOHSCROLL (no wrap).
   expect_equal "memo border, scroll bars" $((style & 0x00B00000)) 0

@@ -170,8 +170,8 @@ int ListStyles(const std::wstring& title) {
   return kDone;
 }
 
-// A control the user could operate: present, visible and enabled.
-HWND UsableControl(const std::wstring& title, const wchar_t* idText, int& status) {
+// Control ID of the window TITLE, hidden or not.
+HWND AnyControl(const std::wstring& title, const wchar_t* idText, int& status) {
   long id = 0;
   if (!ParseNumber(idText, id)) {
     status = Fail(kUsage, L"bad control id " + std::wstring(idText));
@@ -187,21 +187,24 @@ HWND UsableControl(const std::wstring& title, const wchar_t* idText, int& status
     status = Fail(kNotFound, L"no control " + std::wstring(idText) + L" in \"" + title + L"\"");
     return nullptr;
   }
-  if (!IsWindowVisible(control) || !IsWindowEnabled(control)) {
-    status = Fail(kUnusable, L"control " + std::wstring(idText) + L" is hidden or disabled");
-    return nullptr;
-  }
   status = kDone;
   return control;
 }
 
+// A control the user could operate: present, visible and enabled.
+HWND UsableControl(const std::wstring& title, const wchar_t* idText, int& status) {
+  HWND control = AnyControl(title, idText, status);
+  if (control && (!IsWindowVisible(control) || !IsWindowEnabled(control))) {
+    status = Fail(kUnusable, L"control " + std::wstring(idText) + L" is hidden or disabled");
+    return nullptr;
+  }
+  return control;
+}
+
 int ListControlLines(const std::wstring& title, const wchar_t* id) {
-  long number = 0;
-  if (!ParseNumber(id, number)) return Fail(kUsage, L"bad control id");
-  HWND window = RequireWindow(title);
-  if (!window) return kNotFound;
-  HWND control = FindControl(window, static_cast<int>(number));
-  if (!control) return Fail(kNotFound, L"no control " + std::wstring(id));
+  int status = kDone;
+  HWND control = AnyControl(title, id, status);
+  if (!control) return status;
   for (const std::wstring& line : ListLines(control)) Print(Field(line));
   return kDone;
 }
@@ -284,15 +287,12 @@ int DescribeWindow(const std::wstring& title) {
 // A control's place in its window's client area, styles, visibility. (Its
 // font stays out of reach: WM_GETFONT does not cross processes here.)
 int DescribeControl(const std::wstring& title, const wchar_t* idText) {
-  long id = 0;
-  if (!ParseNumber(idText, id)) return Fail(kUsage, L"bad control id");
-  HWND window = RequireWindow(title);
-  if (!window) return kNotFound;
-  HWND control = FindControl(window, static_cast<int>(id));
-  if (!control) return Fail(kNotFound, L"no control " + std::wstring(idText));
+  int status = kDone;
+  HWND control = AnyControl(title, idText, status);
+  if (!control) return status;
   RECT place{};
   GetWindowRect(control, &place);
-  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
   Print("rect\t" + Rect(place));
   Print("style\t" + HexStyle(GetWindowLongPtrW(control, GWL_STYLE)));
   Print("exstyle\t" + HexStyle(GetWindowLongPtrW(control, GWL_EXSTYLE)));

@@ -203,6 +203,11 @@ robot() {
 
 must_robot() { robot "$@" || fail "robot $* failed"; }
 
+# Field N of the line named NAME in the robot's last answer ("rect", "owner"...).
+robot_field() { awk -F'\t' -v name="$1" -v n="$2" '$1 == name { print $n; exit }' <<<"$ROBOT_OUT"; }
+# The "rect" line of the robot's last answer: left top width height.
+robot_rect() { echo "$(robot_field rect 2) $(robot_field rect 3) $(robot_field rect 4) $(robot_field rect 5)"; }
+
 wine_reg() { "$WINE" reg "$@" 2>&1; }
 
 # The data of one registry value as `reg query` shows it; fails when absent.
