@@ -1,6 +1,7 @@
 # The "Caution" form as the user sees it: its place and outer size on the
-# screen, a sizeable frame without title-bar buttons, the controls' places
-# and the memo's style (no border, editable, wrapping, no scroll bars).
+# screen, a sizeable frame without title-bar buttons, the controls' places,
+# the memo's style (no border, editable, wrapping, no scroll bars) and its
+# text drawn in 8-point MS Sans Serif (height -11).
 
 readonly TARGET_KEY=QUAV____OD-K818R________1
 
@@ -34,6 +35,19 @@ SCENARIO
   expect_equal "memo border, scroll bars" $((style & 0x00B00000)) 0
   expect_equal "memo read-only, no wrap" $((style & 0x880)) 0
   expect_equal "memo sunken edge" $((exstyle & 0x200)) 0
+
+  # The font, from where the memo draws its text: "Because of" is its first
+  # ten characters, and the second stored line starts after 62 and CR LF.
+  must_robot char-place Caution 100 0
+  local x0 y0
+  x0=$(robot_field place 2) y0=$(robot_field place 3)
+  must_robot char-place Caution 100 10
+  local width=$(($(robot_field place 2) - x0))
+  must_robot char-place Caution 100 64
+  local line=$(($(robot_field place 3) - y0))
+  must_robot text-size "MS Sans Serif" -11 "Because of"
+  expect_equal "memo font (width of \"Because of\", line height)" "$width $line" \
+    "$(robot_field size 2) $(robot_field size 3)"
   screenshot caution-form
 
   must_robot click Caution 2

@@ -13,6 +13,7 @@
 //   robot activate TITLE                robot sysmenu TITLE KEYS
 //   robot message-font                 robot type KEYS
 //   robot hold TITLE ID                 robot let-go TITLE ID
+//   robot char-place TITLE ID INDEX     robot text-size FACE HEIGHT TEXT
 //   robot error-text CODE               this system's text for a Win32 error
 //
 // TITLE matches a visible top-level window exactly, or by prefix when it
@@ -343,6 +344,44 @@ int HoldMouse(const std::wstring& title, const wchar_t* id, bool down) {
   return kDone;
 }
 
+// Where an edit control draws character INDEX (EM_POSFROMCHAR): what its
+// font makes of the text, read from outside.
+int CharPlace(const std::wstring& title, const wchar_t* idText, const wchar_t* indexText) {
+  long index = 0;
+  if (!ParseNumber(indexText, index) || index < 0) return Fail(kUsage, L"bad character index");
+  int status = kDone;
+  HWND control = AnyControl(title, idText, status);
+  if (!control) return status;
+  LRESULT place = SendMessageW(control, EM_POSFROMCHAR, static_cast<WPARAM>(index), 0);
+  if (place == -1) return Fail(kNotFound, L"no character " + std::wstring(indexText));
+  Print("place\t" + std::to_string(static_cast<short>(LOWORD(place))) + "\t" +
+        std::to_string(static_cast<short>(HIWORD(place))));
+  return kDone;
+}
+
+// The width and height of TEXT in the font FACE of that height (lfHeight).
+int TextSize(const std::wstring& face, const wchar_t* heightText, const std::wstring& text) {
+  long height = 0;
+  if (!ParseNumber(heightText, height)) return Fail(kUsage, L"bad font height");
+  LOGFONTW font{};
+  font.lfHeight = height;
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = DEFAULT_CHARSET;
+  wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+  HFONT handle = CreateFontIndirectW(&font);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, handle);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(handle);
+  Print("size\t" + std::to_string(size.cx) + "\t" + std::to_string(metrics.tmHeight));
+  return kDone;
+}
+
 // Brings the window to the front, as a click on it would.
 int Activate(const std::wstring& title) {
   HWND window = RequireWindow(title);
@@ -499,6 +538,8 @@ int Run(int argc, wchar_t** argv) {
   if (command == L"let-go") return HoldMouse(title, argv[3], false);
   if (argc < 5) return Fail(kUsage, L"missing argument for " + command);
   if (command == L"select") return SelectLine(title, argv[3], argv[4]);
+  if (command == L"char-place") return CharPlace(title, argv[3], argv[4]);
+  if (command == L"text-size") return TextSize(title, argv[3], argv[4]);
   return Fail(kUsage, L"unknown command " + command);
 }
 
