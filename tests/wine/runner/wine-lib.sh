@@ -516,6 +516,9 @@ wait_for_restart() {
   local deadline=$((SECONDS + seconds))
   while ((SECONDS < deadline)); do
     if restart_requested && ! kill -0 "${PROGRAM_PIDS[-1]}" 2>/dev/null; then
+      # The restart may still be ending the session's other processes; a
+      # registry read started meanwhile would be ended with them.
+      stop_wineserver
       return 0
     fi
     sleep 0.2
