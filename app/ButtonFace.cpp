@@ -26,6 +26,10 @@ Box FocusBox(const Box& face) {
   return {face.left + inset, face.top + inset, face.right - inset, face.bottom - inset};
 }
 
-bool DrawsFocus(bool enabled, bool focusChanged, bool focused, bool drewWhole) {
-  return enabled && (focusChanged || (focused && drewWhole));
+bool FocusMark::Invert(const DrawRequest& request) {
+  if (request.repaintsFace) shown_ = false;
+  const bool wanted = request.enabled && request.focused;
+  if (wanted == shown_) return false;
+  shown_ = wanted;
+  return true;
 }

@@ -21,6 +21,25 @@ void CaptionOrigin(int clientWidth, int clientHeight, int textWidth, int textHei
 // side is under 16 pixels.
 Box FocusBox(const Box& face);
 
-// The focus rectangle inverts what is under it, so it is drawn when the
-// focus comes or goes, and after the whole button was drawn while focused.
-bool DrawsFocus(bool enabled, bool focusChanged, bool focused, bool drewWhole);
+// One draw request of the button, as the owner gets it.
+struct DrawRequest {
+  bool repaintsFace;  // false: only the focus changed, the face stays as it is
+  bool enabled;
+  bool focused;
+};
+
+// Keeps the focus rectangle honest across draw requests. The rectangle is
+// drawn by inverting, so a second inversion takes it away: it must be
+// inverted exactly when what the button shows differs from what it should
+// show. Any request that repaints the face (a press, a release, a redraw)
+// wipes the rectangle out with it.
+class FocusMark {
+ public:
+  // Whether to invert the focus rectangle once the request's face, if any,
+  // has been drawn.
+  bool Invert(const DrawRequest& request);
+  bool Shown() const { return shown_; }
+
+ private:
+  bool shown_ = false;
+};

@@ -23,8 +23,8 @@ uint8_t RunUpdateWithProgress(platform::Platform& os, CAtapi& atapi, ProgressWin
   // Without a worker nothing was sent to the drive, and no result would ever
   // arrive to end the cycles.
   if (thread == nullptr) {
-    atapi.SetUpdateResult(RESULT_FLASH_FAILED);
-    return RESULT_FLASH_FAILED;
+    atapi.SetUpdateResult(RESULT_NOT_STARTED);
+    return RESULT_NOT_STARTED;
   }
   do {
     RunProgressCycle(os, atapi, window, text);

@@ -18,6 +18,9 @@ std::string OutcomeText(platform::Platform& os, uint8_t result, Language languag
       return Text(os, Message::ChecksumError, language);
     case RESULT_DRIVE_REJECTED:
       return Text(os, Message::DriveUpToDate, language);
+    case RESULT_NOT_STARTED:
+      return Text(os, Message::UpdateFailed, language, productName) +
+             Text(os, Message::NothingSent, language);
     default:
       // The flash did not end verified, whatever the engine met on the way.
       return Text(os, Message::UpdateFailed, language, productName) +

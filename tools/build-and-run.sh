@@ -19,6 +19,8 @@
 #   win32 (default) is the shipped build; win64 is for a Wine that can only
 #   run 64-bit programs.
 #   KIT_BUILD_ROOT  folder for the build trees (default: build/ of the checkout)
+# The builds' and the Wine setup's own output goes to build-and-run.log in the
+# build folder; the script names it, and shows its end when a step fails.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -31,9 +33,23 @@ esac
 cd "$root"
 tools/ensure-deps.sh || exit 1
 
+mkdir -p "$build_root"
+log=$build_root/build-and-run.log
+: >"$log"
+# Runs a step with its output in the log; on failure shows the log's end.
+quietly() {
+  local status=0
+  "$@" >>"$log" 2>&1 || status=$?
+  ((status == 0)) && return 0
+  tail -n 40 "$log" >&2
+  echo "build-and-run: failed ($status): $*; its whole output is in $log" >&2
+  exit "$status"
+}
+
+echo "Building the $preset kit (the build's output goes to $log)"
 build=$build_root/$preset
-[[ -f $build/CMakeCache.txt ]] || cmake --preset "$preset" -B "$build"
-cmake --build "$build" -j 2 --target FlashK818R UpdaterK818R demo_image
+[[ -f $build/CMakeCache.txt ]] || quietly cmake --preset "$preset" -B "$build"
+quietly cmake --build "$build" -j 2 --target FlashK818R UpdaterK818R demo_image
 
 kit=$build_root/kit-$preset
 rm -rf "$kit"
@@ -47,8 +63,8 @@ ls -l "$kit"
 # The XP road's drives: the pass-through library, a Linux library of the
 # host build.
 host=$build_root/host
-[[ -f $host/CMakeCache.txt ]] || cmake --preset host -B "$host" >/dev/null
-cmake --build "$host" -j 2 --target passthrough_library >/dev/null
+[[ -f $host/CMakeCache.txt ]] || quietly cmake --preset host -B "$host"
+quietly cmake --build "$host" -j 2 --target passthrough_library
 
 # Wine runs the build it can run here: the shipped win32 one where 32-bit
 # Wine works, else the win64 one.
@@ -56,12 +72,17 @@ wine_work=$build_root/wine-run
 runner=tests/wine/runner/wine-test.sh
 passthrough_lib=(--passthrough-lib "$host/tests/wine/passthrough")
 status=0
-"$runner" setup --source "$root" --work "$wine_work" --windows-build-root "$build_root" || status=$?
+"$runner" setup --source "$root" --work "$wine_work" --windows-build-root "$build_root" \
+  >>"$log" 2>&1 || status=$?
 if ((status == 77)); then
   echo "Wine, Xvfb or ImageMagick is missing (.ci/install-deps installs them); not run."
   exit 0
 fi
-((status == 0)) || exit "$status"
+if ((status != 0)); then
+  tail -n 40 "$log" >&2
+  echo "build-and-run: the Wine setup failed ($status); its whole output is in $log" >&2
+  exit "$status"
+fi
 if [[ -n ${KIT_WINE_DISPLAY:-} ]]; then
   export KIT_BY_HAND=1 KIT_WINE_CASE_LIMIT=${KIT_WINE_CASE_LIMIT:-3600}
   echo "The windows open on $KIT_WINE_DISPLAY: first Windows 98, then Windows XP."

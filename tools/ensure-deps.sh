@@ -9,10 +9,10 @@ for command in cmake ninja g++ clang++ i686-w64-mingw32-g++-win32 x86_64-w64-min
   Xvfb import python3; do
   command -v "$command" >/dev/null || missing+=("$command")
 done
-# The condensed face the Wine prefix shows MS Sans Serif with, and the 32-bit
+# Wine's own fonts (fonts-wine), which the Wine prefix gets, and the 32-bit
 # C++ library of the i386 copy of the Wine tests' pass-through library.
 for file in /usr/include/gtest/gtest.h /usr/include/benchmark/benchmark.h /usr/lib/wine/wine64 \
-  /usr/share/fonts/truetype/dejavu/DejaVuSansCondensed.ttf \
+  /usr/share/wine/fonts/marlett.ttf \
   /usr/lib/gcc/x86_64-linux-gnu/12/32/libstdc++.a; do
   [[ -e $file ]] || missing+=("$file")
 done

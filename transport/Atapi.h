@@ -46,6 +46,9 @@ constexpr uint8_t RESULT_DRIVE_REJECTED = 0xE1;
 // end verified (a refused block or closing command, no ready drive, a
 // read-back that failed or did not match).
 constexpr uint8_t RESULT_FLASH_FAILED = 0xE2;
+// Written by the update page: its worker could not be started, so nothing
+// was sent to the drive.
+constexpr uint8_t RESULT_NOT_STARTED = 0xE3;
 
 class CAtapi {
  public:

@@ -1,6 +1,7 @@
 #include "app/win32/Dialog.h"
 
 #include "app/win32/OwnerDrawButton.h"
+#include "platform/win32/Win32Platform.h"
 
 CDialog* CDialog::mainWindow_ = nullptr;
 
@@ -33,6 +34,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
     dialog = reinterpret_cast<CDialog*>(lParam);
     dialog->window_ = window;
     ::SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(dialog));
+    // From here on the page can own the boxes its own start raises.
+    if (dialog == mainWindow_) platform::SetMainWindow(window);
   } else {
     dialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(window, DWLP_USER));
   }

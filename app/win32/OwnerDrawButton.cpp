@@ -71,8 +71,9 @@ void COwnerDrawButton::Draw(const DRAWITEMSTRUCT& item) {
     ::SetBkMode(dc, oldMode);
   }
 
-  if (DrawsFocus(!disabled, (item.itemAction & ODA_FOCUS) != 0, (item.itemState & ODS_FOCUS) != 0,
-                 (item.itemAction & ODA_DRAWENTIRE) != 0)) {
+  const DrawRequest request = {item.itemAction != ODA_FOCUS, !disabled,
+                               (item.itemState & ODS_FOCUS) != 0};
+  if (focusMark_.Invert(request)) {
     const Box focus = FocusBox(face);
     RECT focusRect = {focus.left, focus.top, focus.right, focus.bottom};
     ::DrawFocusRect(dc, &focusRect);

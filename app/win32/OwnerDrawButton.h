@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "app/ButtonFace.h"
+
 class COwnerDrawButton {
  public:
   COwnerDrawButton() = default;
@@ -27,4 +29,5 @@ class COwnerDrawButton {
   HWND window_ = nullptr;
   WNDPROC originalProc_ = nullptr;
   bool defaultStyled_ = false;
+  FocusMark focusMark_;
 };

@@ -341,8 +341,22 @@ bool Win32Platform::FindFirstMatch(const char* pattern) {
   return true;
 }
 
+namespace {
+
+HWND g_mainWindow = nullptr;
+
+}  // namespace
+
+void SetMainWindow(void* window) {
+  g_mainWindow = static_cast<HWND>(window);
+}
+
 int Win32Platform::ShowOwnedMessageBox(const char* text, const char* caption, unsigned style) {
-  return ::MessageBoxA(::GetActiveWindow(), text, caption, style);
+  HWND owner = ::GetActiveWindow();
+  if (owner == nullptr && g_mainWindow != nullptr && ::IsWindow(g_mainWindow)) {
+    owner = g_mainWindow;
+  }
+  return ::MessageBoxA(owner, text, caption, style);
 }
 
 void Win32Platform::Trace(const char*) {}

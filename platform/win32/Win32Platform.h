@@ -75,4 +75,9 @@ class Win32Platform final : public Platform {
   void Trace(const char* text) override;
 };
 
+// The window the program treats as its main window (an HWND): it owns the
+// program's boxes while none of the program's windows is active, as while
+// a page is still being set up or another program is in front.
+void SetMainWindow(void* window);
+
 }  // namespace platform

@@ -40,21 +40,60 @@ TEST(ButtonFace, FocusInsetShrinksOnSmallButtons) {
   for (const auto& c : cases) EXPECT_TRUE(FocusBox(c.face) == c.focus) << c.face.bottom;
 }
 
-TEST(ButtonFace, FocusRectangleRule) {
-  const struct {
-    bool enabled, focusChanged, focused, drewWhole, draws;
-  } cases[] = {
-      {true, true, true, false, true},    // focus comes
-      {true, true, false, false, true},   // focus goes: drawn again to invert it away
-      {true, false, true, true, true},    // redrawn while focused
-      {true, false, false, true, false},  // redrawn without focus
-      {true, false, true, false, false},  // selection change only
-      {false, true, true, false, false},  // disabled buttons show no focus
-      {false, false, true, true, false},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(DrawsFocus(c.enabled, c.focusChanged, c.focused, c.drewWhole), c.draws);
+// What the screen shows, drawn the way the button draws: a repainted face
+// has no rectangle, and each inversion toggles it.
+struct Screen {
+  FocusMark mark;
+  bool rectangle = false;
+  void Draw(const DrawRequest& request) {
+    if (request.repaintsFace) rectangle = false;
+    if (mark.Invert(request)) rectangle = !rectangle;
   }
+};
+
+constexpr bool kFace = true;
+constexpr bool kFocusOnly = false;
+
+TEST(ButtonFace, FocusRectangleFollowsTheFocusThroughAPress) {
+  // The requests Windows sends for a mouse click on a button that has no
+  // focus yet, then Tab away.
+  const struct {
+    const char* what;
+    DrawRequest request;
+    bool rectangle;
+  } steps[] = {
+      {"first paint", {kFace, true, false}, false},
+      {"focus gained", {kFocusOnly, true, true}, true},
+      {"pressed", {kFace, true, true}, true},
+      {"released", {kFace, true, true}, true},
+      {"repainted", {kFace, true, true}, true},
+      {"focus lost", {kFocusOnly, true, false}, false},
+      {"pressed by Space elsewhere, repainted", {kFace, true, false}, false},
+  };
+  Screen screen;
+  for (const auto& s : steps) {
+    screen.Draw(s.request);
+    EXPECT_EQ(screen.rectangle, s.rectangle) << s.what;
+    EXPECT_EQ(screen.mark.Shown(), s.rectangle) << s.what;
+  }
+}
+
+TEST(ButtonFace, DisabledButtonShowsNoFocusAndLeavesNoneBehind) {
+  Screen screen;
+  screen.Draw({kFocusOnly, true, true});
+  ASSERT_TRUE(screen.rectangle);
+  // Update clicked: the page disables the focused button, which repaints.
+  screen.Draw({kFace, false, true});
+  EXPECT_FALSE(screen.rectangle);
+  // The focus moves on while it is disabled; enabled again later.
+  screen.Draw({kFocusOnly, false, false});
+  EXPECT_FALSE(screen.rectangle);
+  screen.Draw({kFace, true, false});
+  EXPECT_FALSE(screen.rectangle);
+  // A focus request that repeats the state it already shows changes nothing.
+  screen.Draw({kFocusOnly, true, true});
+  screen.Draw({kFocusOnly, true, true});
+  EXPECT_TRUE(screen.rectangle);
 }
 
 }  // namespace

@@ -153,8 +153,8 @@ TEST(ProgressSchedule, WithoutAWindowTheCycleStillTakesItsTime) {
 TEST(ProgressSchedule, AWorkerThatCannotStartEndsTheRunAsFailedWithoutAWindow) {
   ScheduledRun run(10 * kSecond);
   run.pc.Threads().FailStart();
-  EXPECT_EQ(run.Go(), RESULT_FLASH_FAILED);
-  EXPECT_EQ(run.atapi.UpdateResult(), RESULT_FLASH_FAILED);
+  EXPECT_EQ(run.Go(), RESULT_NOT_STARTED);
+  EXPECT_EQ(run.atapi.UpdateResult(), RESULT_NOT_STARTED);
   EXPECT_TRUE(run.window.Lives().empty());
   EXPECT_EQ(g_script.runs, 0);
 }

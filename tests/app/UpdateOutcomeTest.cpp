@@ -72,6 +72,15 @@ const OutcomeCase kCases[] = {
      "ハードウェアエラーが発生しています。\r\nご使用のドライブは修理する必要があると思われます。"
      "\r\n\r\n",
      false},
+    // No worker: the drive got nothing, which is no hardware error.
+    {RESULT_NOT_STARTED, Language::kEnglish,
+     "OD-K818R Firmware update is Failed.\r\n\r\nThe update could not be started. Nothing was "
+     "sent to the drive; its firmware is unchanged.",
+     false},
+    {RESULT_NOT_STARTED, Language::kJapanese,
+     "OD-K818Rファームウェアの更新に失敗しました。\r\n\r\n更新を開始できませんでした。"
+     "ドライブには何も送信されていないため、ファームウェアは変更されていません。",
+     false},
 };
 
 TEST(UpdateOutcome, EachResultInEachLanguage) {

@@ -135,4 +135,18 @@ TEST(UpdateRun, ADriveOffTheBusAfterTheClosingCommandIsWaitedForWithoutABox) {
   }
 }
 
+TEST(UpdateRun, AWorkerThatCannotStartSaysNothingWasSent) {
+  PageRun run(Link::kAspi, "0409");
+  run.rig.pc.Threads().FailStart();
+  run.Go();
+  const std::string failed = FormatMessageText(run.Text(145), "OD-K818R") + run.Text(177);
+  EXPECT_EQ(run.rig.pc.MessageBoxes().back().text, failed);
+  EXPECT_EQ(run.page->PageText(), failed + run.Text(135));
+  EXPECT_EQ(failed.find(run.Text(157)), std::string::npos) << "no hardware error was met";
+  EXPECT_TRUE(run.page->Buttons().exit);
+  EXPECT_FALSE(run.page->Buttons().update);
+  EXPECT_EQ(run.windows, 0u);
+  EXPECT_TRUE(run.rig.pc.ExitWindowsCalls().empty());
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 # Windows 95: the gate refuses before the licence text is shown, with the
-# version line and the list of accepted systems, and the program ends.
+# version line and the list of accepted systems, in a box that belongs to
+# the licence page being set up; the program ends.
 
 run_case() {
   install_test_aspi
@@ -13,6 +14,9 @@ SCENARIO
     <<<"$ROBOT_OUT" || fail "refusal text"
   expect_equal "buttons" "$(grep -P '^button\t' <<<"$ROBOT_OUT" | cut -f2)" "1"
   screenshot refusal-windows-95
+  must_robot window FlashK818R
+  expect_equal "the box's owner" "$(robot_field owner 2)" \
+    "OD-K818R Firmware Upgrade"
   must_robot windows
   expect_equal "visible windows" "$(cut -f3,4 <<<"$ROBOT_OUT")" $'#32770\tFlashK818R'
   must_robot press FlashK818R 1

@@ -9,6 +9,11 @@
 //   robot key TITLE enter|esc           robot wait-exit EXE [MS]
 //   robot styles TITLE                  robot focus TITLE ID
 //   robot syscommand TITLE CODE
+//   robot window TITLE                  robot control TITLE ID
+//   robot activate TITLE                robot sysmenu TITLE KEYS
+//   robot message-font                 robot type KEYS
+//   robot hold TITLE ID                 robot let-go TITLE ID
+//   robot char-place TITLE ID INDEX     robot text-size FACE HEIGHT TEXT
 //   robot error-text CODE               this system's text for a Win32 error
 //
 // TITLE matches a visible top-level window exactly, or by prefix when it
@@ -23,6 +28,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <cwctype>
 #include <string>
 
 #include "Windows.h"
@@ -165,8 +171,8 @@ int ListStyles(const std::wstring& title) {
   return kDone;
 }
 
-// A control the user could operate: present, visible and enabled.
-HWND UsableControl(const std::wstring& title, const wchar_t* idText, int& status) {
+// Control ID of the window TITLE, hidden or not.
+HWND AnyControl(const std::wstring& title, const wchar_t* idText, int& status) {
   long id = 0;
   if (!ParseNumber(idText, id)) {
     status = Fail(kUsage, L"bad control id " + std::wstring(idText));
@@ -182,21 +188,24 @@ HWND UsableControl(const std::wstring& title, const wchar_t* idText, int& status
     status = Fail(kNotFound, L"no control " + std::wstring(idText) + L" in \"" + title + L"\"");
     return nullptr;
   }
-  if (!IsWindowVisible(control) || !IsWindowEnabled(control)) {
-    status = Fail(kUnusable, L"control " + std::wstring(idText) + L" is hidden or disabled");
-    return nullptr;
-  }
   status = kDone;
   return control;
 }
 
+// A control the user could operate: present, visible and enabled.
+HWND UsableControl(const std::wstring& title, const wchar_t* idText, int& status) {
+  HWND control = AnyControl(title, idText, status);
+  if (control && (!IsWindowVisible(control) || !IsWindowEnabled(control))) {
+    status = Fail(kUnusable, L"control " + std::wstring(idText) + L" is hidden or disabled");
+    return nullptr;
+  }
+  return control;
+}
+
 int ListControlLines(const std::wstring& title, const wchar_t* id) {
-  long number = 0;
-  if (!ParseNumber(id, number)) return Fail(kUsage, L"bad control id");
-  HWND window = RequireWindow(title);
-  if (!window) return kNotFound;
-  HWND control = FindControl(window, static_cast<int>(number));
-  if (!control) return Fail(kNotFound, L"no control " + std::wstring(id));
+  int status = kDone;
+  HWND control = AnyControl(title, id, status);
+  if (!control) return status;
   for (const std::wstring& line : ListLines(control)) Print(Field(line));
   return kDone;
 }
@@ -241,6 +250,182 @@ int SystemCommand(const std::wstring& title, const wchar_t* codeText) {
   HWND window = RequireWindow(title);
   if (!window) return kNotFound;
   PostMessageW(window, WM_SYSCOMMAND, static_cast<WPARAM>(code), 0);
+  return kDone;
+}
+
+std::string Rect(const RECT& r) {
+  return std::to_string(r.left) + "\t" + std::to_string(r.top) + "\t" +
+         std::to_string(r.right - r.left) + "\t" + std::to_string(r.bottom - r.top);
+}
+
+std::string Yes(bool value) {
+  return value ? "yes" : "no";
+}
+
+// Where a window is and what it is: outer rectangle on the screen, client
+// size, styles, owner, visibility, whether it is the active window.
+int DescribeWindow(const std::wstring& title) {
+  HWND window = RequireWindow(title);
+  if (!window) return kNotFound;
+  RECT outer{};
+  GetWindowRect(window, &outer);
+  RECT client{};
+  GetClientRect(window, &client);
+  HWND owner = GetWindow(window, GW_OWNER);
+  Print("rect\t" + Rect(outer));
+  Print("client\t" + std::to_string(client.right) + "\t" + std::to_string(client.bottom));
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  Print("origin\t" + std::to_string(origin.x) + "\t" + std::to_string(origin.y));
+  Print("style\t" + HexStyle(GetWindowLongPtrW(window, GWL_STYLE)));
+  Print("exstyle\t" + HexStyle(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+  Print("owner\t" + (owner ? Field(WindowText(owner)) : std::string("-")));
+  Print("visible\t" + Yes(IsWindowVisible(window) != FALSE));
+  Print("active\t" + Yes(GetForegroundWindow() == window));
+  return kDone;
+}
+
+// A control's place in its window's client area, styles, visibility. (Its
+// font stays out of reach: WM_GETFONT does not cross processes here.)
+int DescribeControl(const std::wstring& title, const wchar_t* idText) {
+  int status = kDone;
+  HWND control = AnyControl(title, idText, status);
+  if (!control) return status;
+  RECT place{};
+  GetWindowRect(control, &place);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
+  Print("rect\t" + Rect(place));
+  Print("style\t" + HexStyle(GetWindowLongPtrW(control, GWL_STYLE)));
+  Print("exstyle\t" + HexStyle(GetWindowLongPtrW(control, GWL_EXSTYLE)));
+  Print("visible\t" + Yes(IsWindowVisible(control) != FALSE));
+  return kDone;
+}
+
+// The system's message font, which the progress window lays out with: its
+// face and height, the height of three lines of it and the size of the
+// Cancel label with two blanks.
+int MessageFont() {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    return Fail(kNotFound, L"no non-client metrics");
+  }
+  HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  RECT lines{};
+  DrawTextW(dc, L"M\nM\nM", -1, &lines, DT_CALCRECT | DT_NOCLIP | DT_NOPREFIX);
+  SIZE label{};
+  GetTextExtentPoint32W(dc, L" Cancel   ", 10, &label);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(font);
+  Print("font\t" + Field(metrics.lfMessageFont.lfFaceName) + "\t" +
+        std::to_string(metrics.lfMessageFont.lfHeight));
+  Print("lines\t" + std::to_string(lines.bottom - lines.top));
+  Print("cancel\t" + std::to_string(label.cx) + "\t" + std::to_string(label.cy));
+  Print("edge\t" + std::to_string(GetSystemMetrics(SM_CXEDGE)) + "\t" +
+        std::to_string(GetSystemMetrics(SM_CYEDGE)));
+  return kDone;
+}
+
+// The left mouse button goes down on a control and stays down; let go, it
+// comes up outside the control, so nothing is clicked.
+int HoldMouse(const std::wstring& title, const wchar_t* id, bool down) {
+  int status = kDone;
+  HWND control = UsableControl(title, id, status);
+  if (!control) return status;
+  if (down) {
+    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+  } else {
+    PostMessageW(control, WM_LBUTTONUP, 0,
+                 MAKELPARAM(static_cast<WORD>(-40), static_cast<WORD>(-40)));
+  }
+  return kDone;
+}
+
+// Where an edit control draws character INDEX (EM_POSFROMCHAR): what its
+// font makes of the text, read from outside.
+int CharPlace(const std::wstring& title, const wchar_t* idText, const wchar_t* indexText) {
+  long index = 0;
+  if (!ParseNumber(indexText, index) || index < 0) return Fail(kUsage, L"bad character index");
+  int status = kDone;
+  HWND control = AnyControl(title, idText, status);
+  if (!control) return status;
+  LRESULT place = SendMessageW(control, EM_POSFROMCHAR, static_cast<WPARAM>(index), 0);
+  if (place == -1) return Fail(kNotFound, L"no character " + std::wstring(indexText));
+  Print("place\t" + std::to_string(static_cast<short>(LOWORD(place))) + "\t" +
+        std::to_string(static_cast<short>(HIWORD(place))));
+  return kDone;
+}
+
+// The width and height of TEXT in the font FACE of that height (lfHeight).
+int TextSize(const std::wstring& face, const wchar_t* heightText, const std::wstring& text) {
+  long height = 0;
+  if (!ParseNumber(heightText, height)) return Fail(kUsage, L"bad font height");
+  LOGFONTW font{};
+  font.lfHeight = height;
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = DEFAULT_CHARSET;
+  wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+  HFONT handle = CreateFontIndirectW(&font);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, handle);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(handle);
+  Print("size\t" + std::to_string(size.cx) + "\t" + std::to_string(metrics.tmHeight));
+  return kDone;
+}
+
+// Brings the window to the front, as a click on it would.
+int Activate(const std::wstring& title) {
+  HWND window = RequireWindow(title);
+  if (!window) return kNotFound;
+  SetForegroundWindow(window);
+  return GetForegroundWindow() == window ? kDone : Fail(kNotFound, L"not brought to the front");
+}
+
+void TypeInput(WORD key, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &input, sizeof input);
+}
+
+// Types KEYS into whatever has the keyboard: letters as themselves, 'v'
+// Down, '^' Up, '.' Enter and '!' Esc.
+void TypeKeys(const std::wstring& keys) {
+  for (wchar_t key : keys) {
+    WORD code = 0;
+    if (key == L'v') code = VK_DOWN;
+    if (key == L'^') code = VK_UP;
+    if (key == L'.') code = VK_RETURN;
+    if (key == L'!') code = VK_ESCAPE;
+    if (!code) code = static_cast<WORD>(towupper(key));
+    TypeInput(code, false);
+    TypeInput(code, true);
+    Sleep(200);
+  }
+}
+
+// Opens the window's system menu as Alt+Space does, then types KEYS.
+int SystemMenuKeys(const std::wstring& title, const std::wstring& keys) {
+  HWND window = RequireWindow(title);
+  if (!window) return kNotFound;
+  SetForegroundWindow(window);
+  Sleep(200);
+  TypeInput(VK_MENU, false);
+  TypeInput(VK_SPACE, false);
+  TypeInput(VK_SPACE, true);
+  TypeInput(VK_MENU, true);
+  Sleep(300);
+  TypeKeys(keys);
   return kDone;
 }
 
@@ -325,6 +510,7 @@ int Run(int argc, wchar_t** argv) {
   if (argc < 2) return Fail(kUsage, L"usage: robot COMMAND [ARGS]");
   std::wstring command = argv[1];
   if (command == L"windows") return ListWindows();
+  if (command == L"message-font") return MessageFont();
   if (argc < 3) return Fail(kUsage, L"missing argument for " + command);
   std::wstring title = argv[2];
   if (command == L"wait-window") return WaitWindow(title, WaitArgument(argc, argv, 3));
@@ -334,14 +520,26 @@ int Run(int argc, wchar_t** argv) {
   if (command == L"msgbox") return ReadMessageBox(title, WaitArgument(argc, argv, 3));
   if (command == L"error-text") return ErrorText(argv[2]);
   if (command == L"wait-exit") return WaitExit(title, WaitArgument(argc, argv, 3));
+  if (command == L"window") return DescribeWindow(title);
+  if (command == L"activate") return Activate(title);
+  if (command == L"type") {
+    TypeKeys(title);
+    return kDone;
+  }
   if (argc < 4) return Fail(kUsage, L"missing argument for " + command);
   if (command == L"lines") return ListControlLines(title, argv[3]);
   if (command == L"click" || command == L"press") return Click(title, argv[3]);
   if (command == L"key") return TypeKey(title, argv[3]);
   if (command == L"focus") return Focus(title, argv[3]);
   if (command == L"syscommand") return SystemCommand(title, argv[3]);
+  if (command == L"control") return DescribeControl(title, argv[3]);
+  if (command == L"sysmenu") return SystemMenuKeys(title, argv[3]);
+  if (command == L"hold") return HoldMouse(title, argv[3], true);
+  if (command == L"let-go") return HoldMouse(title, argv[3], false);
   if (argc < 5) return Fail(kUsage, L"missing argument for " + command);
   if (command == L"select") return SelectLine(title, argv[3], argv[4]);
+  if (command == L"char-place") return CharPlace(title, argv[3], argv[4]);
+  if (command == L"text-size") return TextSize(title, argv[3], argv[4]);
   return Fail(kUsage, L"unknown command " + command);
 }
 

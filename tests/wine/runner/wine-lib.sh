@@ -3,7 +3,7 @@
 # wine-test.sh; every function reports through `say` and fails through `fail`.
 
 # Bump when the prepared prefix changes, so that cached ones are rebuilt.
-readonly PREFIX_LAYOUT=5
+readonly PREFIX_LAYOUT=7
 
 say() { printf '%s\n' "$*"; }
 fail() {
@@ -61,18 +61,22 @@ prepare_template() {
     WINEPREFIX=$template.new "$WINESERVER" -k >/dev/null 2>&1 || true
   fi
   rm -rf "$template" "$template.new"
+  [[ -f /usr/share/wine/fonts/marlett.ttf ]] ||
+    fail "Wine's own fonts are missing: install fonts-wine (.ci/install-deps)"
   say "Wine: creating the prefix template $template"
   (
     wine_env "$template.new"
     "$WINE" wineboot -i >/dev/null 2>&1
     # No window manager on Xvfb: let Wine draw the frames itself.
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    # Japanese boxes show empty squares without these. Wine's stand-in for
-    # "MS Sans Serif" is wider than the real face, so forms laid out for it
-    # would wrap their lines; the condensed face keeps to its widths.
+    # Wine's own faces (Marlett draws the title-bar buttons, "MS Sans Serif"
+    # and Tahoma the dialogs and captions); this Wine does not look for them
+    # where Debian's fonts-wine puts them, only in the Windows font folder.
+    cp /usr/share/wine/fonts/* "$template.new/drive_c/windows/Fonts/" || exit 1
+    # Japanese boxes show empty squares without these.
     local face
     for face in "MS UI Gothic=IPAGothic" "MS Gothic=IPAGothic" "ＭＳ ゴシック=IPAGothic" \
-      "MS PGothic=IPAPGothic" "ＭＳ Ｐゴシック=IPAPGothic" "MS Sans Serif=DejaVu Sans Condensed"; do
+      "MS PGothic=IPAPGothic" "ＭＳ Ｐゴシック=IPAPGothic"; do
       "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${face%=*}" /d "${face#*=}" /f \
         >/dev/null 2>&1
     done
@@ -198,6 +202,11 @@ robot() {
 }
 
 must_robot() { robot "$@" || fail "robot $* failed"; }
+
+# Field N of the line named NAME in the robot's last answer ("rect", "owner"...).
+robot_field() { awk -F'\t' -v name="$1" -v n="$2" '$1 == name { print $n; exit }' <<<"$ROBOT_OUT"; }
+# The "rect" line of the robot's last answer: left top width height.
+robot_rect() { echo "$(robot_field rect 2) $(robot_field rect 3) $(robot_field rect 4) $(robot_field rect 5)"; }
 
 wine_reg() { "$WINE" reg "$@" 2>&1; }
 
@@ -507,6 +516,9 @@ wait_for_restart() {
   local deadline=$((SECONDS + seconds))
   while ((SECONDS < deadline)); do
     if restart_requested && ! kill -0 "${PROGRAM_PIDS[-1]}" 2>/dev/null; then
+      # The restart may still be ending the session's other processes; a
+      # registry read started meanwhile would be ended with them.
+      stop_wineserver
       return 0
     fi
     sleep 0.2
