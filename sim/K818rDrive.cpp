@@ -138,8 +138,8 @@ ScsiResult K818rDrive::Close(const ScsiCommand& command) {
   for (int bank = 0; bank < count; ++bank) {
     std::vector<uint8_t>& staged = staged_[static_cast<size_t>(bank)];
     if (staged.empty()) continue;
-    std::vector<uint8_t>& content = Materialize(bank);
-    std::fill(content.begin(), content.end(), 0);
+    std::vector<uint8_t>& content = banks_[static_cast<size_t>(bank)];
+    content.assign(kBankSize, 0);
     std::copy_n(staged.begin(), std::min<size_t>(staged.size(), kBankSize), content.begin());
     staged.clear();
     ++record.banksCommitted;

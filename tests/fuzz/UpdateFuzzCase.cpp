@@ -280,11 +280,11 @@ struct HostView {
   uint8_t key = 0, asc = 0, ascq = 0;
 };
 
-std::vector<HostView> HostViews(const std::vector<sim::CommandRecord>& commands,
+std::vector<HostView> HostViews(const sim::CommandRecord* commands, size_t count,
                                 const std::vector<sim::AbortRecord>& aborts, bool passThrough) {
   std::set<size_t> aborted;
   for (const sim::AbortRecord& abort : aborts) {
-    for (size_t i = commands.size(); i-- > 0;) {
+    for (size_t i = count; i-- > 0;) {
       if (commands[i].timeUs < abort.timeUs) {
         aborted.insert(i);
         break;
@@ -293,7 +293,8 @@ std::vector<HostView> HostViews(const std::vector<sim::CommandRecord>& commands,
   }
   std::vector<HostView> views;
   uint8_t key = 0, asc = 0, ascq = 0;  // ASPI keeps the last sense it was given
-  for (size_t i = 0; i < commands.size(); ++i) {
+  views.reserve(count);
+  for (size_t i = 0; i < count; ++i) {
     const sim::CommandRecord& record = commands[i];
     const bool check = record.status == sim::kStatusCheckCondition;
     HostView view;
@@ -462,13 +463,13 @@ std::vector<std::string> CheckOneUpdate(const uint8_t* data, size_t size, std::s
   atapi.reset();
 
   const auto& all = pc.Log().Commands();
-  const std::vector<sim::CommandRecord> commands(all.begin() + static_cast<long>(firstCommand),
-                                                 all.end());
+  // The update's own commands, after the scan's.
+  const sim::CommandRecord* commands = all.data() + firstCommand;
+  const size_t n = all.size() - firstCommand;
   const std::vector<sim::AbortRecord> aborts(
       pc.Log().Aborts().begin() + static_cast<long>(firstAbort), pc.Log().Aborts().end());
-  const std::vector<HostView> views = HostViews(commands, aborts, passThrough);
+  const std::vector<HostView> views = HostViews(commands, n, aborts, passThrough);
   auto kindOf = [&](size_t i) { return sim::ClassifyCommand(commands[i].cdb); };
-  const size_t n = commands.size();
 
   // The run ends with a final result, within the time the rules allow.
   require(result == RESULT_FINISHED || result == RESULT_IMAGE_REJECTED ||
