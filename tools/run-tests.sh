@@ -6,13 +6,13 @@
 #   3. the Win32 backend of the OS seam against Wine's Windows API;
 #   4. the import check of the shipped 32-bit programs and its self-test;
 #   5. the release folder and zip, built twice, byte for byte the same;
-#   6. a short fuzz run of the image check and one of the whole update.
+#   6. a short fuzz run of the image check.
 # A failing group does not stop the others; the exit code says whether all
 # of them passed.
 #
 # Usage: tools/run-tests.sh
 #   KIT_BUILD_ROOT  folder for the build trees (default: build/ of the checkout)
-#   KIT_FUZZ_SECONDS  length of each fuzz run (default 60; 0 leaves them out)
+#   KIT_FUZZ_SECONDS  length of the fuzz run (default 60; 0 leaves it out)
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -73,7 +73,7 @@ group "Win32 backend under Wine" backend_tests
 group "imports of the shipped programs" import_checks
 group "the release built twice is the same" release_build
 if ((fuzz_seconds > 0)); then
-  group "fuzzing the image check and the whole update, $fuzz_seconds s each" fuzzing
+  group "fuzzing the image check for $fuzz_seconds s" fuzzing
 fi
 
 echo

@@ -1,5 +1,6 @@
 #include "tests/fuzz/UpdateFuzzCase.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +25,7 @@ namespace {
 constexpr uint64_t kSecondUs = 1'000'000;
 constexpr uint32_t kPositionRange = 1100;  // beyond a 4-block read-back
 constexpr uint64_t kPollLatencyUs = 100'000;
+constexpr size_t kMaxMisbehaviours = 63;
 
 // What the rules let the run take, in virtual time: the 2-s pause, the 61-s
 // wait after the closing command on ASPI, the 20-s pause after a retry, a
@@ -113,7 +115,10 @@ Choice Decode(const uint8_t* data, size_t size) {
   choice.offBusUs = (offBus == 15 ? 400 : offBus) * kSecondUs;
   choice.offBusError = (at(3) & 0x10) != 0 ? 21 : 55;
   choice.notReadyUs = static_cast<uint64_t>((at(3) >> 5) & 7) * 3 * kSecondUs;
-  for (size_t i = 4; i + 4 <= size; i += 4) {
+  // More misbehaving commands than this add nothing a shorter input cannot
+  // reach, and each costs every command of the run a look.
+  const size_t end = std::min(size, 4 + kMaxMisbehaviours * 4);
+  for (size_t i = 4; i + 4 <= end; i += 4) {
     Choice::Misbehaviour misbehaviour;
     misbehaviour.position = ((uint32_t{data[i]} << 8) | data[i + 1]) % kPositionRange;
     misbehaviour.behaviour =
