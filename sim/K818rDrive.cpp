@@ -27,7 +27,7 @@ K818rDrive::K818rDrive(K818rConfig config) : config_(std::move(config)) {
 }
 
 void K818rDrive::ResetFlash() {
-  for (auto& bank : banks_) bank.assign(kBankSize, config_.oldFirmwareFill);
+  for (auto& bank : banks_) bank.clear();
   for (auto& staged : staged_) staged.clear();
 }
 
@@ -42,6 +42,10 @@ uint16_t K818rDrive::ReadBackSum(int blockCount) const {
   for (int bank = 0; bank < blockCount && bank < kFlashBanks; ++bank) {
     const uint32_t end = (bank == 1 || bank == 2) ? 0xF000 : kBankSize;
     const std::vector<uint8_t>& content = banks_[static_cast<size_t>(bank)];
+    if (content.empty()) {
+      sum += uint32_t{config_.oldFirmwareFill} * end;
+      continue;
+    }
     for (uint32_t i = 0; i < end; ++i) sum += content[i];
   }
   return static_cast<uint16_t>(sum);
@@ -135,7 +139,7 @@ ScsiResult K818rDrive::Close(const ScsiCommand& command) {
     std::vector<uint8_t>& staged = staged_[static_cast<size_t>(bank)];
     if (staged.empty()) continue;
     std::vector<uint8_t>& content = banks_[static_cast<size_t>(bank)];
-    std::fill(content.begin(), content.end(), 0);
+    content.assign(kBankSize, 0);
     std::copy_n(staged.begin(), std::min<size_t>(staged.size(), kBankSize), content.begin());
     staged.clear();
     ++record.banksCommitted;
@@ -154,7 +158,7 @@ ScsiResult K818rDrive::Close(const ScsiCommand& command) {
 void K818rDrive::SpoilCommit() {
   for (const Fault& fault : Faults()) {
     if (fault.bank < 0 || fault.bank >= kFlashBanks || fault.offset >= kBankSize) continue;
-    std::vector<uint8_t>& content = banks_[static_cast<size_t>(fault.bank)];
+    std::vector<uint8_t>& content = Materialize(fault.bank);
     if (fault.action == FaultAction::kCorruptBank) content[fault.offset] ^= fault.xorMask;
     if (fault.action != FaultAction::kSameSum) continue;
     // The first neighbouring pair from the offset on that can move one unit
@@ -176,6 +180,12 @@ void K818rDrive::SpoilCommit() {
   }
 }
 
+std::vector<uint8_t>& K818rDrive::Materialize(int bank) const {
+  std::vector<uint8_t>& content = banks_[static_cast<size_t>(bank)];
+  if (content.empty()) content.assign(kBankSize, config_.oldFirmwareFill);
+  return content;
+}
+
 ScsiResult K818rDrive::ReadPage(const ScsiCommand& command) const {
   const uint16_t address = BigEndian16(command.cdb, 6);
   const uint8_t bank = command.cdb[9];
@@ -183,7 +193,9 @@ ScsiResult K818rDrive::ReadPage(const ScsiCommand& command) const {
   if (address + kFlashPageSize > kBankSize) return Check(kSenseIllegalRequest, 0x21, 0x00);
   uint32_t count = std::min(command.length, kFlashPageSize);
   if (command.direction == kDataOut || command.data == nullptr) count = 0;
-  if (count > 0) std::memcpy(command.data, banks_[bank].data() + address, count);
+  const std::vector<uint8_t>& content = banks_[bank];
+  if (count > 0 && content.empty()) std::memset(command.data, config_.oldFirmwareFill, count);
+  if (count > 0 && !content.empty()) std::memcpy(command.data, content.data() + address, count);
   return Good(count);
 }
 

@@ -65,13 +65,13 @@ class K818rDrive : public ScsiDevice {
   std::string Name() const override { return name_; }
   void SetName(std::string name) { name_ = std::move(name); }
 
-  // Changes to the config apply from the next command (the flash is filled
-  // with oldFirmwareFill at construction and by ResetFlash()).
+  // Changes to the config apply from the next command (banks that nothing
+  // wrote read as oldFirmwareFill; ResetFlash() makes every bank so again).
   K818rConfig& Config() { return config_; }
   void ResetFlash();
   void SetBank(int bank, const std::vector<uint8_t>& content);  // padded with zeros
 
-  const std::vector<uint8_t>& Bank(int bank) const { return banks_[bank]; }
+  const std::vector<uint8_t>& Bank(int bank) const { return Materialize(bank); }
   bool Staged(int bank) const { return !staged_[bank].empty(); }
   const std::vector<ClosingRecord>& Closings() const { return closings_; }
   // 16-bit sum over what a read-back of `blockCount` banks covers
@@ -89,10 +89,12 @@ class K818rDrive : public ScsiDevice {
   ScsiResult Close(const ScsiCommand& command);
   ScsiResult ReadPage(const ScsiCommand& command) const;
   void SpoilCommit();
+  // A bank takes memory only once something reads it whole or writes it.
+  std::vector<uint8_t>& Materialize(int bank) const;
 
   K818rConfig config_;
   std::string name_ = "K818R";
-  std::array<std::vector<uint8_t>, kFlashBanks> banks_;
+  mutable std::array<std::vector<uint8_t>, kFlashBanks> banks_;  // empty: all oldFirmwareFill
   std::array<std::vector<uint8_t>, kFlashBanks> staged_;
   std::vector<ClosingRecord> closings_;
   bool committed_ = false;

@@ -155,13 +155,7 @@ bool ParseFaultTokens(const std::vector<Token>& tokens, size_t first, Fault& fau
   bool haveAction = false;
   bool haveStatus = false;
   auto setAction = [&](FaultAction action) {
-    if (haveAction && fault.action != action) {
-      error = "more than one fault action";
-      return false;
-    }
-    haveAction = true;
-    fault.action = action;
-    return true;
+    return ChooseFaultAction(action, fault, haveAction, error);
   };
   for (size_t i = first; i < tokens.size(); ++i) {
     const Token& token = tokens[i];

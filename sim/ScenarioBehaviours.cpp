@@ -37,16 +37,20 @@ WordUse Take(const std::string& key, const std::string& value, uint64_t limit, T
 
 }  // namespace
 
+bool ChooseFaultAction(FaultAction action, Fault& fault, bool& haveAction, std::string& error) {
+  if (haveAction && fault.action != action) {
+    error = "more than one fault action";
+    return false;
+  }
+  haveAction = true;
+  fault.action = action;
+  return true;
+}
+
 WordUse ParseBehaviourFaultWord(const std::string& key, const std::string& value, bool hasValue,
                                 Fault& fault, bool& haveAction, std::string& error) {
   auto choose = [&](FaultAction action) {
-    if (haveAction && fault.action != action) {
-      error = "more than one fault action";
-      return false;
-    }
-    haveAction = true;
-    fault.action = action;
-    return true;
+    return ChooseFaultAction(action, fault, haveAction, error);
   };
   const bool transport = haveAction && fault.action == FaultAction::kTransportError;
   if (key == "offbus" && !hasValue) {

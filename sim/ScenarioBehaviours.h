@@ -13,6 +13,9 @@ namespace sim {
 
 enum class WordUse { kNotMine, kTaken, kBad };
 
+// Gives the fault line its action; a second, different one is an error.
+bool ChooseFaultAction(FaultAction action, Fault& fault, bool& haveAction, std::string& error);
+
 // One word of a fault line. `haveAction` says whether an earlier word chose
 // the action already.
 WordUse ParseBehaviourFaultWord(const std::string& key, const std::string& value, bool hasValue,

@@ -27,6 +27,14 @@ bool IsDataFault(FaultAction action) {
   return action == FaultAction::kFlipBits || action == FaultAction::kShortTransfer;
 }
 
+Fault ForCommands(CommandKind kind, int nth, FaultAction action) {
+  Fault fault;
+  fault.kind = kind;
+  fault.nth = nth;
+  fault.action = action;
+  return fault;
+}
+
 bool Selects(const Fault& fault, CommandKind kind, int ordinal, int position) {
   if (fault.position > 0) {
     return fault.position == position && (fault.kind == CommandKind::kAny || fault.kind == kind);
@@ -82,10 +90,7 @@ const char* CommandKindName(CommandKind kind) {
 }
 
 Fault Fault::Sense(CommandKind kind, int nth, uint8_t key, uint8_t senseAsc, uint8_t senseAscq) {
-  Fault fault;
-  fault.kind = kind;
-  fault.nth = nth;
-  fault.action = FaultAction::kStatus;
+  Fault fault = ForCommands(kind, nth, FaultAction::kStatus);
   fault.status = kStatusCheckCondition;
   fault.senseKey = key;
   fault.asc = senseAsc;
@@ -94,46 +99,31 @@ Fault Fault::Sense(CommandKind kind, int nth, uint8_t key, uint8_t senseAsc, uin
 }
 
 Fault Fault::Status(CommandKind kind, int nth, uint8_t statusByte) {
-  Fault fault;
-  fault.kind = kind;
-  fault.nth = nth;
-  fault.action = FaultAction::kStatus;
+  Fault fault = ForCommands(kind, nth, FaultAction::kStatus);
   fault.status = statusByte;
   return fault;
 }
 
 Fault Fault::TransportError(CommandKind kind, int nth, uint32_t error, bool fill) {
-  Fault fault;
-  fault.kind = kind;
-  fault.nth = nth;
-  fault.action = FaultAction::kTransportError;
+  Fault fault = ForCommands(kind, nth, FaultAction::kTransportError);
   fault.transportError = error;
   fault.fillRecord = fill;
   return fault;
 }
 
 Fault Fault::DropWrite(int nth) {
-  Fault fault;
-  fault.kind = CommandKind::kWriteBlock;
-  fault.nth = nth;
-  fault.action = FaultAction::kDropWrite;
+  Fault fault = ForCommands(CommandKind::kWriteBlock, nth, FaultAction::kDropWrite);
   return fault;
 }
 
 Fault Fault::CompleteAs(CommandKind kind, int nth, Completion how) {
-  Fault fault;
-  fault.kind = kind;
-  fault.nth = nth;
-  fault.action = FaultAction::kCompletion;
+  Fault fault = ForCommands(kind, nth, FaultAction::kCompletion);
   fault.completion = how;
   return fault;
 }
 
 Fault Fault::Slow(CommandKind kind, int nth, uint64_t latency) {
-  Fault fault;
-  fault.kind = kind;
-  fault.nth = nth;
-  fault.action = FaultAction::kLatency;
+  Fault fault = ForCommands(kind, nth, FaultAction::kLatency);
   fault.latencyUs = latency;
   return fault;
 }
@@ -179,20 +169,14 @@ Fault Fault::Aborted(CommandKind kind, int nth) {
 }
 
 Fault Fault::FlipBits(CommandKind kind, int nth, uint32_t byte, uint8_t mask) {
-  Fault fault;
-  fault.kind = kind;
-  fault.nth = nth;
-  fault.action = FaultAction::kFlipBits;
+  Fault fault = ForCommands(kind, nth, FaultAction::kFlipBits);
   fault.byteIndex = byte;
   fault.xorMask = mask;
   return fault;
 }
 
 Fault Fault::ShortTransfer(CommandKind kind, int nth, uint32_t bytes) {
-  Fault fault;
-  fault.kind = kind;
-  fault.nth = nth;
-  fault.action = FaultAction::kShortTransfer;
+  Fault fault = ForCommands(kind, nth, FaultAction::kShortTransfer);
   fault.shortLength = bytes;
   return fault;
 }

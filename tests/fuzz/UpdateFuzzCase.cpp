@@ -1,5 +1,6 @@
 #include "tests/fuzz/UpdateFuzzCase.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +25,7 @@ namespace {
 constexpr uint64_t kSecondUs = 1'000'000;
 constexpr uint32_t kPositionRange = 1100;  // beyond a 4-block read-back
 constexpr uint64_t kPollLatencyUs = 100'000;
+constexpr size_t kMaxMisbehaviours = 63;
 
 // What the rules let the run take, in virtual time: the 2-s pause, the 61-s
 // wait after the closing command on ASPI, the 20-s pause after a retry, a
@@ -113,7 +115,10 @@ Choice Decode(const uint8_t* data, size_t size) {
   choice.offBusUs = (offBus == 15 ? 400 : offBus) * kSecondUs;
   choice.offBusError = (at(3) & 0x10) != 0 ? 21 : 55;
   choice.notReadyUs = static_cast<uint64_t>((at(3) >> 5) & 7) * 3 * kSecondUs;
-  for (size_t i = 4; i + 4 <= size; i += 4) {
+  // More misbehaving commands than this add nothing a shorter input cannot
+  // reach, and each costs every command of the run a look.
+  const size_t end = std::min(size, 4 + kMaxMisbehaviours * 4);
+  for (size_t i = 4; i + 4 <= end; i += 4) {
     Choice::Misbehaviour misbehaviour;
     misbehaviour.position = ((uint32_t{data[i]} << 8) | data[i + 1]) % kPositionRange;
     misbehaviour.behaviour =
@@ -280,11 +285,11 @@ struct HostView {
   uint8_t key = 0, asc = 0, ascq = 0;
 };
 
-std::vector<HostView> HostViews(const std::vector<sim::CommandRecord>& commands,
+std::vector<HostView> HostViews(const sim::CommandRecord* commands, size_t count,
                                 const std::vector<sim::AbortRecord>& aborts, bool passThrough) {
   std::set<size_t> aborted;
   for (const sim::AbortRecord& abort : aborts) {
-    for (size_t i = commands.size(); i-- > 0;) {
+    for (size_t i = count; i-- > 0;) {
       if (commands[i].timeUs < abort.timeUs) {
         aborted.insert(i);
         break;
@@ -293,7 +298,8 @@ std::vector<HostView> HostViews(const std::vector<sim::CommandRecord>& commands,
   }
   std::vector<HostView> views;
   uint8_t key = 0, asc = 0, ascq = 0;  // ASPI keeps the last sense it was given
-  for (size_t i = 0; i < commands.size(); ++i) {
+  views.reserve(count);
+  for (size_t i = 0; i < count; ++i) {
     const sim::CommandRecord& record = commands[i];
     const bool check = record.status == sim::kStatusCheckCondition;
     HostView view;
@@ -462,13 +468,13 @@ std::vector<std::string> CheckOneUpdate(const uint8_t* data, size_t size, std::s
   atapi.reset();
 
   const auto& all = pc.Log().Commands();
-  const std::vector<sim::CommandRecord> commands(all.begin() + static_cast<long>(firstCommand),
-                                                 all.end());
+  // The update's own commands, after the scan's.
+  const sim::CommandRecord* commands = all.data() + firstCommand;
+  const size_t n = all.size() - firstCommand;
   const std::vector<sim::AbortRecord> aborts(
       pc.Log().Aborts().begin() + static_cast<long>(firstAbort), pc.Log().Aborts().end());
-  const std::vector<HostView> views = HostViews(commands, aborts, passThrough);
+  const std::vector<HostView> views = HostViews(commands, n, aborts, passThrough);
   auto kindOf = [&](size_t i) { return sim::ClassifyCommand(commands[i].cdb); };
-  const size_t n = commands.size();
 
   // The run ends with a final result, within the time the rules allow.
   require(result == RESULT_FINISHED || result == RESULT_IMAGE_REJECTED ||

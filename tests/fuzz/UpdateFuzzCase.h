@@ -15,8 +15,9 @@
 //   [3] restart: bits 0-3 seconds off the bus after the closing command
 //       (15: it never comes back); bit 4 the pass-through error meanwhile
 //       (21, else 55); bits 5-7 seconds not ready after it, times 3
-//   then records of 4 bytes: command position (big-endian, counted from the
-//   first command of the update), behaviour, parameter (see Behaviour).
+//   then up to 63 records of 4 bytes: command position (big-endian, counted
+//   from the first command of the update), behaviour, parameter (see
+//   Behaviour); bytes after them are not read.
 #pragma once
 
 #include <cstddef>
