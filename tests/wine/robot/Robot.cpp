@@ -382,12 +382,18 @@ int TextSize(const std::wstring& face, const wchar_t* heightText, const std::wst
   return kDone;
 }
 
-// Brings the window to the front, as a click on it would.
+// Brings the window to the front, as a click on it would. Wine hands the
+// focus over through the X server, so the change may land a moment later.
 int Activate(const std::wstring& title) {
   HWND window = RequireWindow(title);
   if (!window) return kNotFound;
-  SetForegroundWindow(window);
-  return GetForegroundWindow() == window ? kDone : Fail(kNotFound, L"not brought to the front");
+  const DWORD start = GetTickCount();
+  do {
+    SetForegroundWindow(window);
+    if (GetForegroundWindow() == window) return kDone;
+    Sleep(100);
+  } while (GetTickCount() - start < kDefaultWait);
+  return Fail(kNotFound, L"not brought to the front");
 }
 
 void TypeInput(WORD key, bool up) {
