@@ -3,6 +3,9 @@
 # pass-through letters, their registry keys and request logs), the image,
 # the two programs, and the flasher's pages and update.
 
+# The caption of the flasher's pages, the licence page's and the update page's.
+readonly PAGE="OD-K818R Firmware Upgrade"
+
 # ---- The Windows build's files ---------------------------------------------
 
 # Where a Windows build puts each file the tests use. Looked up by path, not
@@ -130,6 +133,10 @@ attach_scenario_drives() {
   stop_wineserver
 }
 
+# The model key under HKLM\Enum\SCSI that Windows 98 gives an OD-K818R of
+# a 1.xx firmware revision.
+readonly TARGET_KEY=QUAV____OD-K818R________1
+
 # An instance key HKLM\Enum\SCSI\MODEL\INSTANCE as Windows 95/98/ME keeps
 # one for a SCSI or ATAPI device: its RevisionLevel text and, when given,
 # its one-byte AutoInsertNotification (hex, 00 or 01).
@@ -176,6 +183,80 @@ wait_for_log() {
 # The log's request lines without their time stamps.
 log_requests() { sed -E 's/^[0-9]+\.[0-9]+ //' "${LOG:-$ASPI_LOG}" 2>/dev/null; }
 
+# ---- The usual opening of a case -------------------------------------------
+
+# The drives and files most cases begin with, from the scenario on
+# standard input:
+#   prepare_kit [--no-image] VERSION FLASHER
+# The scenario's drives go on the road of Windows VERSION: the test
+# WNASPI32.DLL on Windows 95/98/ME; on the NT family no ASPI library, and
+# the scenario's `letter` lines behind their letters. FLASHER goes into the
+# working folder as FlashK818R.exe:
+#   flasher    the real one, told VERSION, with the demo image unless --no-image
+#   stand-in   the stand-in, which records its start
+#   none       nothing
+prepare_kit() {
+  local image=yes
+  if [[ ${1:-} == --no-image ]]; then
+    image=no
+    shift
+  fi
+  local version=$1 flasher=$2
+  case $version in
+    win95 | win98 | winme)
+      install_test_aspi
+      scenario
+      ;;
+    *)
+      remove_aspi
+      scenario
+      attach_scenario_drives
+      ;;
+  esac
+  case $flasher in
+    flasher)
+      put_program FlashK818R.exe
+      set_windows_version FlashK818R.exe "$version"
+      if [[ $image == yes ]]; then put_image; fi
+      ;;
+    stand-in) put_stand_in_flasher ;;
+    none) ;;
+    *) fail "prepare_kit: no flasher $flasher" ;;
+  esac
+}
+
+# How most cases open, in one call: prepare_kit, then PROGRAM started as
+# Windows VERSION, until WINDOW is up:
+#   open_kit [--no-image] VERSION PROGRAM [WINDOW]
+#   flasher    FlashK818R.exe, until the licence page unless WINDOW is given
+#   launcher   UpdaterK818R.exe with the real flasher, likewise
+#   stand-in   UpdaterK818R.exe with the stand-in flasher; no wait unless WINDOW
+open_kit() {
+  local options=()
+  if [[ ${1:-} == --no-image ]]; then
+    options=(--no-image)
+    shift
+  fi
+  local version=$1 program=$2 window=${3:-$PAGE}
+  case $program in
+    flasher)
+      prepare_kit "${options[@]}" "$version" flasher
+      start_program FlashK818R.exe
+      ;;
+    launcher)
+      prepare_kit "${options[@]}" "$version" flasher
+      start_launcher "$version"
+      ;;
+    stand-in)
+      prepare_kit "$version" stand-in
+      start_launcher "$version"
+      window=${3:-}
+      ;;
+    *) fail "open_kit: no program $program" ;;
+  esac
+  [[ -z $window ]] || must_robot wait-window "$window" 30000
+}
+
 # ---- The launcher ---------------------------------------------------------
 
 # For a person at the display instead of the robot: starts the launcher as
@@ -199,11 +280,11 @@ by_hand() {
 # Takes the flasher from its licence page through Update to the Yes of the
 # question box; the update run starts.
 confirm_update() {
-  must_robot wait-window "OD-K818R Firmware Upgrade" 30000
-  must_robot click "OD-K818R Firmware Upgrade" 1000
-  must_robot wait-window "OD-K818R Firmware Upgrade" 10000
-  wait_for_control "OD-K818R Firmware Upgrade" 1007 10000
-  must_robot click "OD-K818R Firmware Upgrade" 1
+  must_robot wait-window "$PAGE" 30000
+  must_robot click "$PAGE" 1000
+  must_robot wait-window "$PAGE" 10000
+  wait_for_control "$PAGE" 1007 10000
+  must_robot click "$PAGE" 1
   must_robot msgbox FlashK818R 10000
   must_robot press FlashK818R 6
 }
