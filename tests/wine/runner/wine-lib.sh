@@ -2,7 +2,7 @@
 # (prefix, Xvfb, versions, registry, processes, screenshots, the robot) and
 # the kit's own steps on it (drives, image, programs, pages, update).
 
-# shellcheck source=wine-plumbing.sh
+# shellcheck source=SCRIPTDIR/wine-plumbing.sh
 source "${BASH_SOURCE[0]%/*}/wine-plumbing.sh"
-# shellcheck source=kit-steps.sh
+# shellcheck source=SCRIPTDIR/kit-steps.sh
 source "${BASH_SOURCE[0]%/*}/kit-steps.sh"
