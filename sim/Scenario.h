@@ -50,6 +50,10 @@
 // Fault kinds: any tur inquiry write closing readpage other; selectors
 // nth=N count=N every at=N (n-th command of any kind); a fault line applies to
 // the device declared last, or to device=<name>.
+//
+// The reader's parts: ScenarioTokens (the words), ScenarioFaults (the fault
+// words), ScenarioBehaviours (those of a misbehaving drive), ScenarioDevices
+// (the device lines and their devices).
 #pragma once
 
 #include <memory>

@@ -1,36 +1,16 @@
 #include "sim/ScenarioBehaviours.h"
 
-#include <cctype>
+#include "sim/ScenarioTokens.h"
 
 namespace sim {
 
 namespace {
 
-bool ParseUnsigned(const std::string& text, uint64_t limit, uint64_t& number) {
-  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-  const size_t first = hex ? 2 : 0;
-  if (text.size() <= first) return false;
-  number = 0;
-  for (size_t i = first; i < text.size(); ++i) {
-    const int c = std::tolower(static_cast<unsigned char>(text[i]));
-    int digit = -1;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    if (hex && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    if (digit < 0) return false;
-    number = number * (hex ? 16 : 10) + static_cast<uint64_t>(digit);
-    if (number > limit) return false;
-  }
-  return true;
-}
-
 template <typename T>
 WordUse Take(const std::string& key, const std::string& value, uint64_t limit, T& out,
              std::string& error) {
   uint64_t number = 0;
-  if (!ParseUnsigned(value, limit, number)) {
-    error = "bad number in " + key + "=" + value;
-    return WordUse::kBad;
-  }
+  if (!ReadNumber(key, value, limit, number, error)) return WordUse::kBad;
   out = static_cast<T>(number);
   return WordUse::kTaken;
 }

@@ -4,12 +4,11 @@
 # SRB_Abort naming that very block. (Waits the flasher's own 30 s.)
 
 run_case() {
-  install_test_aspi
-  scenario <<'SCENARIO'
+  prepare_kit --no-image win98 flasher <<'SCENARIO'
 aspi ha=0 target=0 lun=0 k818r completion=pending latency=300
 aspi ha=0 target=1 lun=0 cdrom completion=never
 SCENARIO
-  start_flasher win98
+  start_program FlashK818R.exe
   wait_for_log 'ABORT' 1 60
   wait_for_log 'GET_DEV_TYPE ha=0 target=7 lun=7 ' 1 30
   screenshot after-scan

@@ -2,8 +2,6 @@
 # gains the focus shows it, keeps it while pressed and after it is let go,
 # and looks as it did before once the focus has moved on.
 
-readonly PAGE="OD-K818R Firmware Upgrade"
-
 # Saves the Accept button as it is on the screen now.
 ACCEPT_BOX=
 accept_image() {
@@ -16,13 +14,9 @@ same_image() {
 }
 
 run_case() {
-  install_test_aspi
-  scenario <<'SCENARIO'
+  open_kit win98 flasher <<'SCENARIO'
 aspi ha=0 target=1 lun=0 k818r revision=1.00
 SCENARIO
-  put_image
-  start_flasher win98
-  must_robot wait-window "$PAGE" 20000
   must_robot window "$PAGE"
   local x y
   x=$(robot_field origin 2) y=$(robot_field origin 3)

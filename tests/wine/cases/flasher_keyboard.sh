@@ -2,16 +2,10 @@
 # elsewhere is the page's default command (Back on the update page, Exit on
 # the licence page), Esc leaves.
 
-readonly PAGE="OD-K818R Firmware Upgrade"
-
 run_case() {
-  install_test_aspi
-  scenario <<'SCENARIO'
+  open_kit win98 flasher <<'SCENARIO'
 aspi ha=0 target=1 lun=0 k818r revision=1.00
 SCENARIO
-  put_image
-  start_flasher win98
-  must_robot wait-window "$PAGE" 20000
 
   must_robot focus "$PAGE" 1000
   must_robot key "$PAGE" enter

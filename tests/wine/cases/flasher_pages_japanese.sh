@@ -2,8 +2,6 @@
 # page and the question in Japanese, the fixed captions and button labels
 # the same as in English.
 
-readonly PAGE="OD-K818R Firmware Upgrade"
-
 control_text() {
   must_robot controls "$PAGE" >&2
   awk -F'\t' -v id="$1" '$1 == id { print $5 }' <<<"$ROBOT_OUT"
@@ -11,14 +9,10 @@ control_text() {
 
 run_case() {
   use_japanese_locale
-  install_test_aspi
-  scenario <<'SCENARIO'
+  add_cdrom_letter D
+  open_kit win98 flasher <<'SCENARIO'
 aspi ha=0 target=1 lun=0 k818r revision=1.00
 SCENARIO
-  add_cdrom_letter D
-  put_image
-  start_flasher win98
-  must_robot wait-window "$PAGE" 20000
 
   local licence
   licence=$(control_text 1010)

@@ -3,19 +3,13 @@
 # centred over the update page, Cancel hidden), and the outcome box that
 # arrives while another program is in front: it belongs to the update page.
 
-readonly PAGE="OD-K818R Firmware Upgrade"
 readonly PROGRESS="Updating ..."
 
 run_case() {
-  remove_aspi
-  scenario <<'SCENARIO'
+  put_program robot-target.exe
+  prepare_kit winxp flasher <<'SCENARIO'
 letter E: k818r revision=1.00 notready=15000
 SCENARIO
-  attach_scenario_drives
-  put_program robot-target.exe
-  put_program FlashK818R.exe
-  set_windows_version FlashK818R.exe winxp
-  put_image
   KIT_WINE_PROGRAM_DEBUG=+win start_program FlashK818R.exe
   confirm_update
 

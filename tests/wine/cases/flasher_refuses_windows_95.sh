@@ -3,12 +3,10 @@
 # the licence page being set up; the program ends.
 
 run_case() {
-  install_test_aspi
-  scenario <<'SCENARIO'
+  prepare_kit win95 flasher <<'SCENARIO'
 aspi ha=0 target=1 lun=0 k818r revision=1.00
 SCENARIO
-  put_image
-  start_flasher win95
+  start_program FlashK818R.exe
   must_robot msgbox FlashK818R 20000
   grep -qP '^text\tWin95 or Win98 : 4\.0 .*\(Build 950\)\\r\\n\\r\\nThe OS requirements for this Updater is as follows:\\r\\n\\r\\n  Windows 98, 98SE\\r\\n.*Please confirm your OS version \?$' \
     <<<"$ROBOT_OUT" || fail "refusal text"
@@ -16,7 +14,7 @@ SCENARIO
   screenshot refusal-windows-95
   must_robot window FlashK818R
   expect_equal "the box's owner" "$(robot_field owner 2)" \
-    "OD-K818R Firmware Upgrade"
+    "$PAGE"
   must_robot windows
   expect_equal "visible windows" "$(cut -f3,4 <<<"$ROBOT_OUT")" $'#32770\tFlashK818R'
   must_robot press FlashK818R 1

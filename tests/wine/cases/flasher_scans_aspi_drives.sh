@@ -6,14 +6,13 @@ readonly INQUIRY_FIELDS='flags=48 buflen=50 buf=set senselen=14 cdblen=12 postpr
 readonly INQUIRY_CDB='cdb=12 00 00 00 32 00 00 00 00 00 00 00'
 
 run_case() {
-  install_test_aspi
-  scenario <<'SCENARIO'
+  prepare_kit --no-image win98 flasher <<'SCENARIO'
 aspi ha=0 target=0 lun=0 cdrom vendor=OTHERCO product="CD-ROM 52X"
 aspi ha=0 target=1 lun=0 k818r revision=1.01
 aspi ha=0 target=3 lun=0 disk
 aspi ha=1 target=2 lun=1 k818r revision=2.03
 SCENARIO
-  start_flasher win98
+  start_program FlashK818R.exe
   wait_for_log 'GET_DEV_TYPE ha=1 target=7 lun=7 ' 1 60
   wait_for_log 'EXEC ha=1 target=2 lun=1 ' 1 30
   screenshot after-scan

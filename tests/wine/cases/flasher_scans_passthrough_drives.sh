@@ -13,7 +13,7 @@ SCENARIO
   attach_scenario_drives
   start_flasher winxp
   # The scan is over when the first page comes up.
-  must_robot wait-window "OD-K818R Firmware Upgrade" 60000
+  must_robot wait-window "$PAGE" 60000
   screenshot after-scan
   LOG=$PASSTHROUGH_LOG
 

@@ -1,16 +1,10 @@
 # A second copy scans the drives like the first, then ends without window,
 # box or sound; the first copy's page stays as it was.
 
-readonly PAGE="OD-K818R Firmware Upgrade"
-
 run_case() {
-  install_test_aspi
-  scenario <<'SCENARIO'
+  open_kit win98 flasher <<'SCENARIO'
 aspi ha=0 target=1 lun=0 k818r revision=1.00
 SCENARIO
-  put_image
-  start_flasher win98
-  must_robot wait-window "$PAGE" 20000
   local sweeps
   sweeps=$(log_count 'GET_DEV_TYPE ha=0 target=0 lun=0 ')
 

@@ -28,7 +28,7 @@ SCENARIO
 
   must_robot press FlashK818R 1
   # The scan is over when the first page comes up.
-  must_robot wait-window "OD-K818R Firmware Upgrade" 30000
+  must_robot wait-window "$PAGE" 30000
   local inquiry='cdb=12 00 00 00 32 00 00 00 00 00 00 00'
   expect_equal "outcomes" "$(log_requests | grep -E '^#' | sed -E 's/ Length=.* cdb=/ cdb=/')" "$(
     echo "#1 D: $inquiry -> error=5 errno=EACCES"

@@ -2,17 +2,12 @@
 # five deep by Accept, Back, Accept, Back: Exit on the innermost ends the
 # program at once.
 
-readonly PAGE="OD-K818R Firmware Upgrade"
 readonly VERSION_BOX="UpdaterK818R Version Information"
 
 run_case() {
-  install_test_aspi
-  scenario <<'SCENARIO'
+  open_kit win98 flasher <<'SCENARIO'
 aspi ha=0 target=1 lun=0 k818r revision=1.00
 SCENARIO
-  put_image
-  start_flasher win98
-  must_robot wait-window "$PAGE" 20000
 
   must_robot syscommand "$PAGE" 0x10
   must_robot wait-window "$VERSION_BOX" 10000

@@ -2,16 +2,10 @@
 # works, and Accept meets the "No drive found." box, captioned as the
 # program's error and owned by no window, after which the program ends.
 
-readonly PAGE="OD-K818R Firmware Upgrade"
-
 run_case() {
-  install_test_aspi
-  scenario <<'SCENARIO'
+  open_kit win98 flasher <<'SCENARIO'
 aspi ha=0 target=0 lun=0 cdrom vendor=OTHERCO product="CD-ROM 52X"
 SCENARIO
-  put_image
-  start_flasher win98
-  must_robot wait-window "$PAGE" 20000
   must_robot click "$PAGE" 1000
   must_robot msgbox "Error - OD-K818R Upgrade Program" 10000
   grep -qxP 'text\tNo drive found\.' <<<"$ROBOT_OUT" || fail "box text"

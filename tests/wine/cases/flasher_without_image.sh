@@ -1,18 +1,13 @@
 # The image file is not in the folder: the page says so for the drive of
 # line 0 and offers Exit only; Exit ends the program.
 
-readonly PAGE="OD-K818R Firmware Upgrade"
-
 run_case() {
-  install_test_aspi
-  scenario <<'SCENARIO'
+  add_cdrom_letter D
+  add_cdrom_letter E
+  open_kit --no-image win98 flasher <<'SCENARIO'
 aspi ha=0 target=1 lun=0 k818r revision=1.00
 aspi ha=1 target=2 lun=1 k818r revision=1.01 product=OD-K818R-B
 SCENARIO
-  add_cdrom_letter D
-  add_cdrom_letter E
-  start_flasher win98
-  must_robot wait-window "$PAGE" 20000
   must_robot click "$PAGE" 1000
   must_robot wait-window "$PAGE" 10000
   must_robot select "$PAGE" 1007 1

@@ -3,23 +3,14 @@
 # flasher shows the failure and never the success text, and Windows is not
 # restarted. Waits out the closing command's minute.
 
-readonly TARGET_KEY=QUAV____OD-K818R________1
-readonly PAGE=OD-K818R\ Firmware\ Upgrade
 readonly FAILED='OD-K818R Firmware update is Failed.\r\n\r\nFound hardware error. Your drive cannot be updated to new firmware.\n\n '
 
 run_case() {
-  install_test_aspi
-  scenario <<'SCENARIO'
+  add_scsi_instance "$TARGET_KEY" 0000 1.00 00
+  open_kit win98 launcher <<'SCENARIO'
 aspi ha=0 target=1 lun=0 k818r revision=1.00 notready=3000
 fault corrupt bank=2 offset=0x10 xor=0x80
 SCENARIO
-  add_scsi_instance "$TARGET_KEY" 0000 1.00 00
-  put_program FlashK818R.exe
-  set_windows_version FlashK818R.exe win98
-  put_image
-
-  start_launcher win98
-  must_robot wait-window "$PAGE" 30000
   wait_program 20 || fail "UpdaterK818R.exe did not end after starting the flasher"
   expect_equal "setting once the flasher runs" "$(scsi_setting "$TARGET_KEY" 0000)" 01
   confirm_update

@@ -4,7 +4,6 @@
 # pass-through to the restart. No ASPI library on the system.
 # variants: nt40 win2k win7 win10
 
-readonly PAGE=OD-K818R\ Firmware\ Upgrade
 readonly SUCCESS='Firmware has been updated successfully.\nYour computer will be restarted. '
 
 # What a program named FlashK818R.exe is told on each, asked with the
@@ -20,17 +19,13 @@ declare -A TOLD=(
 run_case() {
   local version=$CASE_VARIANT
   [[ -n ${TOLD[$version]:-} ]] || fail "no such variant: $version"
-  remove_aspi
-  scenario <<'SCENARIO'
+  LOG=$PASSTHROUGH_LOG
+  # What the flasher is told: a stand-in of its name records it.
+  prepare_kit "$version" stand-in <<'SCENARIO'
 letter D: cdrom vendor=OTHERCO product="CD-ROM 52X"
 letter E: k818r revision=1.00 notready=2000
 SCENARIO
-  attach_scenario_drives
   set_windows_version FlashK818R.exe "$version"
-  LOG=$PASSTHROUGH_LOG
-
-  # What the flasher is told: a stand-in of its name records it.
-  put_stand_in_flasher
   start_launcher "$version"
   wait_program 30 || fail "UpdaterK818R.exe did not end"
   # The launcher does not wait for the program it started.

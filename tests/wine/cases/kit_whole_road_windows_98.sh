@@ -5,20 +5,14 @@
 # the drive from the licence page to the success box and restarts Windows.
 # Waits out the closing command's minute.
 
-readonly TARGET_KEY=QUAV____OD-K818R________1
-readonly PAGE=OD-K818R\ Firmware\ Upgrade
 readonly SUCCESS='Firmware has been updated successfully.\nYour computer will be restarted. '
 
 run_case() {
-  install_test_aspi
-  scenario <<'SCENARIO'
+  add_scsi_instance "$TARGET_KEY" 0000 1.00 01
+  prepare_kit win98 flasher <<'SCENARIO'
 aspi ha=0 target=0 lun=0 cdrom vendor=OTHERCO product="CD-ROM 52X"
 aspi ha=0 target=1 lun=0 k818r revision=1.00 notready=3000
 SCENARIO
-  add_scsi_instance "$TARGET_KEY" 0000 1.00 01
-  put_program FlashK818R.exe
-  set_windows_version FlashK818R.exe win98
-  put_image
 
   if [[ -n ${KIT_BY_HAND:-} ]]; then
     by_hand win98

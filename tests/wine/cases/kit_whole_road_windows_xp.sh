@@ -4,20 +4,14 @@
 # of waiting after it, the whole flash read back, the success box, then the
 # restart. No ASPI library on the system.
 
-readonly PAGE=OD-K818R\ Firmware\ Upgrade
 readonly SUCCESS='Firmware has been updated successfully.\nYour computer will be restarted. '
 
 run_case() {
-  remove_aspi
-  scenario <<'SCENARIO'
+  LOG=$PASSTHROUGH_LOG
+  prepare_kit winxp flasher <<'SCENARIO'
 letter D: cdrom vendor=OTHERCO product="CD-ROM 52X"
 letter E: k818r revision=1.00 notready=3000
 SCENARIO
-  attach_scenario_drives
-  put_program FlashK818R.exe
-  set_windows_version FlashK818R.exe winxp
-  put_image
-  LOG=$PASSTHROUGH_LOG
 
   if [[ -n ${KIT_BY_HAND:-} ]]; then
     by_hand winxp

@@ -3,18 +3,11 @@
 # the memo's style (no border, editable, wrapping, no scroll bars) and its
 # text drawn in 8-point MS Sans Serif (height -11).
 
-readonly TARGET_KEY=QUAV____OD-K818R________1
-
 run_case() {
-  install_test_aspi
-  scenario <<'SCENARIO'
+  add_scsi_instance "$TARGET_KEY" 0000 1.01 01
+  open_kit win98 stand-in Caution <<'SCENARIO'
 aspi ha=0 target=1 lun=0 k818r revision=1.01
 SCENARIO
-  add_scsi_instance "$TARGET_KEY" 0000 1.01 01
-  put_stand_in_flasher
-  start_launcher win98
-
-  must_robot wait-window Caution 20000
   must_robot window Caution
   expect_equal "form place and outer size" "$(robot_rect)" "229 223 402 159"
   local style=$((0x$(robot_field style 2)))

@@ -1,18 +1,11 @@
 # Windows 98 with the setting on: No closes the "Caution" form and ends the
 # launcher with nothing written, nothing started and no restart.
 
-readonly TARGET_KEY=QUAV____OD-K818R________1
-
 run_case() {
-  install_test_aspi
-  scenario <<'SCENARIO'
+  add_scsi_instance "$TARGET_KEY" 0000 1.01 01
+  open_kit win98 stand-in Caution <<'SCENARIO'
 aspi ha=0 target=1 lun=0 k818r revision=1.01
 SCENARIO
-  add_scsi_instance "$TARGET_KEY" 0000 1.01 01
-  put_stand_in_flasher
-  start_launcher win98
-
-  must_robot wait-window Caution 20000
   must_robot click Caution 2
   must_robot wait-exit UpdaterK818R.exe 10000
   wait_program 10 || fail "UpdaterK818R.exe did not end"

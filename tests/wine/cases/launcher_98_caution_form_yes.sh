@@ -3,22 +3,16 @@
 # Enter (Yes has the focus) switches the setting off for the target drive
 # only and restarts Windows.
 
-readonly TARGET_KEY=QUAV____OD-K818R________1
 readonly FOREIGN_KEY=OTHERCO_CD-ROM_52X______1
 readonly MEMO='Because of the distinction of Windows 95/98 operating system, \r\nUpdater has to make some system-level setting and reboot your \r\ncomputer before updating. After rebooting, you have to excuse \r\nUpdater again to process updating. Are you sure to continue?'
 
 run_case() {
-  install_test_aspi
-  scenario <<'SCENARIO'
+  add_scsi_instance "$TARGET_KEY" 0000 1.01 01
+  add_scsi_instance "$FOREIGN_KEY" 0000 1.00 01
+  open_kit win98 stand-in Caution <<'SCENARIO'
 aspi ha=0 target=0 lun=0 cdrom vendor=OTHERCO product="CD-ROM 52X"
 aspi ha=0 target=1 lun=0 k818r revision=1.01
 SCENARIO
-  add_scsi_instance "$TARGET_KEY" 0000 1.01 01
-  add_scsi_instance "$FOREIGN_KEY" 0000 1.00 01
-  put_stand_in_flasher
-  start_launcher win98
-
-  must_robot wait-window Caution 20000
   must_robot controls Caution
   grep -qxP '1\tButton\tenabled\tvisible\tYes' <<<"$ROBOT_OUT" || fail "no Yes button"
   grep -qxP '2\tButton\tenabled\tvisible\tNo' <<<"$ROBOT_OUT" || fail "no No button"

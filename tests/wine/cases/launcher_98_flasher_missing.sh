@@ -1,14 +1,11 @@
 # Windows 98 with the setting off but no FlashK818R.exe beside the launcher:
 # the missing-flasher box, and the setting stays off.
 
-readonly TARGET_KEY=QUAV____OD-K818R________1
-
 run_case() {
-  install_test_aspi
-  scenario <<'SCENARIO'
+  add_scsi_instance "$TARGET_KEY" 0000 1.01 00
+  prepare_kit win98 none <<'SCENARIO'
 aspi ha=0 target=1 lun=0 k818r revision=1.01
 SCENARIO
-  add_scsi_instance "$TARGET_KEY" 0000 1.01 00
   start_launcher win98
 
   must_robot msgbox Error 20000

@@ -4,13 +4,10 @@
 readonly FOREIGN_KEY=OTHERCO_CD-ROM_52X______1
 
 run_case() {
-  install_test_aspi
-  scenario <<'SCENARIO'
+  add_scsi_instance "$FOREIGN_KEY" 0000 1.00 00
+  open_kit win98 stand-in <<'SCENARIO'
 aspi ha=0 target=0 lun=0 cdrom vendor=OTHERCO product="CD-ROM 52X"
 SCENARIO
-  add_scsi_instance "$FOREIGN_KEY" 0000 1.00 00
-  put_stand_in_flasher
-  start_launcher win98
 
   must_robot msgbox Error 20000
   grep -qxP 'text\tK818R does not exist!' <<<"$ROBOT_OUT" || fail "wrong box text"

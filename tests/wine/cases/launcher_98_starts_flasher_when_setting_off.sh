@@ -2,21 +2,17 @@
 # its folder, without arguments, and switches the setting back on at once;
 # a drive without an instance key gets nothing written.
 
-readonly TARGET_KEY=QUAV____OD-K818R________1
 readonly SECOND_KEY=QUAV____OD-K818R________2
 
 run_case() {
-  install_test_aspi
-  scenario <<'SCENARIO'
+  add_scsi_instance "$TARGET_KEY" 0000 1.01 00
+  # The second drive's model key holds another revision only.
+  add_scsi_instance "$SECOND_KEY" 0000 2.02 00
+  open_kit win98 stand-in <<'SCENARIO'
 aspi ha=0 target=0 lun=0 cdrom vendor=OTHERCO product="CD-ROM 52X"
 aspi ha=0 target=1 lun=0 k818r revision=1.01
 aspi ha=1 target=0 lun=0 k818r revision=2.03
 SCENARIO
-  add_scsi_instance "$TARGET_KEY" 0000 1.01 00
-  # The second drive's model key holds another revision only.
-  add_scsi_instance "$SECOND_KEY" 0000 2.02 00
-  put_stand_in_flasher
-  start_launcher win98
 
   local deadline=$((SECONDS + 30))
   until [[ -s $WORK_FOLDER/flasher-started.txt ]] || ((SECONDS > deadline)); do sleep 0.2; done

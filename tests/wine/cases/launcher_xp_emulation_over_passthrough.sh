@@ -3,15 +3,11 @@
 # emulation, and starts the flasher, whose own pass-through scan follows.
 
 run_case() {
-  remove_aspi
-  scenario <<'SCENARIO'
+  prepare_kit --no-image winxp flasher <<'SCENARIO'
 letter D: cdrom vendor=OTHERCO product="CD-ROM 52X"
 letter E: k818r revision=1.01
 SCENARIO
-  attach_scenario_drives
-  set_windows_version FlashK818R.exe winxp
-  put_program FlashK818R.exe
-  start_as winxp UpdaterK818R.exe
+  start_launcher winxp
   LOG=$PASSTHROUGH_LOG
   # The flasher's INQUIRY (allocation length 50) of both letters ends the road.
   wait_for_log ' cdb=12 00 00 00 32 00 00 00 00 00 00 00 ' 2 60

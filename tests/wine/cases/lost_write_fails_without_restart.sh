@@ -3,21 +3,11 @@
 # flasher shows the failure, never the success text, and does not restart
 # Windows; Exit still ends it.
 
-readonly PAGE=OD-K818R\ Firmware\ Upgrade
-
 run_case() {
-  remove_aspi
-  scenario <<'SCENARIO'
+  open_kit winxp launcher <<'SCENARIO'
 letter E: k818r revision=1.00 notready=3000
 fault write nth=1 drop
 SCENARIO
-  attach_scenario_drives
-  put_program FlashK818R.exe
-  set_windows_version FlashK818R.exe winxp
-  put_image
-
-  start_launcher winxp
-  must_robot wait-window "$PAGE" 30000
   confirm_update
   must_robot msgbox FlashK818R 120000
   grep -q 'Failed' <<<"$ROBOT_OUT" || fail "the box does not say the update failed"

@@ -2,18 +2,14 @@
 # byte wrong. The flasher says the update failed and does not restart
 # Windows. Waits out the closing command's minute.
 
-readonly PAGE=OD-K818R\ Firmware\ Upgrade
 readonly FAILED='OD-K818R Firmware update is Failed.\r\n\r\nFound hardware error. Your drive cannot be updated to new firmware.\n\n '
 readonly EXIT_HINT='\r\n\r\nPlease click " Exit " to exit this program.'
 
 run_case() {
-  install_test_aspi
-  scenario <<'SCENARIO'
+  open_kit win98 flasher <<'SCENARIO'
 aspi ha=0 target=1 lun=0 k818r revision=1.00 notready=3000
 fault corrupt bank=1 offset=0x100 xor=0x01
 SCENARIO
-  put_image
-  start_flasher win98
   confirm_update
   must_robot wait-window "Updating ..." 10000
   must_robot msgbox FlashK818R 150000

@@ -2,18 +2,14 @@
 # Japanese success text, in the page and in the box, then the restart.
 # Waits out the closing command's minute.
 
-readonly PAGE=OD-K818R\ Firmware\ Upgrade
 readonly UPDATING='ファームウェアを更新中です。\r\nプログラムの中止、電源の切断をしないでください。'
 readonly SUCCESS='更新が成功しました。コンピューターのシャットダウンが必要です。\r\n'
 
 run_case() {
   use_japanese_locale
-  install_test_aspi
-  scenario <<'SCENARIO'
+  open_kit win98 flasher <<'SCENARIO'
 aspi ha=0 target=1 lun=0 k818r revision=1.00 notready=3000
 SCENARIO
-  put_image
-  start_flasher win98
   confirm_update
   must_robot wait-window "Updating ..." 10000
   must_robot controls "Updating ..."

@@ -3,19 +3,15 @@
 # restart. It waits out the closing command's minute and two minutes of
 # polling: the longest case.
 
-readonly PAGE=OD-K818R\ Firmware\ Upgrade
 readonly FAILED='OD-K818Rファームウェアの更新に失敗しました。\r\n\r\nハードウェアエラーが発生しています。\r\nご使用のドライブは修理する必要があると思われます。\r\n\r\n'
 readonly EXIT_HINT='\r\n\r\n"Exit"をクリックして、プログラムを終了して下さい。'
 
 run_case() {
   use_japanese_locale
-  install_test_aspi
-  scenario <<'SCENARIO'
+  open_kit win98 flasher <<'SCENARIO'
 aspi ha=0 target=1 lun=0 k818r revision=1.00
 fault neverready
 SCENARIO
-  put_image
-  start_flasher win98
   confirm_update
   must_robot wait-window "Updating ..." 10000
   screenshot "progress-japanese"

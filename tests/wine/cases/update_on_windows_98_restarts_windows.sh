@@ -5,12 +5,9 @@
 readonly SUCCESS_TEXT='Firmware has been updated successfully.\nYour computer will be restarted. '
 
 run_case() {
-  install_test_aspi
-  scenario <<'SCENARIO'
+  open_kit win98 flasher <<'SCENARIO'
 aspi ha=0 target=1 lun=0 k818r revision=1.00 notready=3000
 SCENARIO
-  put_image
-  start_flasher win98
   confirm_update
 
   must_robot wait-window "Updating ..." 10000
@@ -19,7 +16,7 @@ SCENARIO
     fail "the progress window does not show the updating text"
   grep -qP '^10\tButton\t[a-z]+\thidden\t Cancel $' <<<"$ROBOT_OUT" ||
     fail "the Cancel button is not there, hidden"
-  expect_equal "page text while updating" "$(control_text "OD-K818R Firmware Upgrade" 1012)" \
+  expect_equal "page text while updating" "$(control_text "$PAGE" 1012)" \
     'Updating microcode.\r\nDo not stop updating, shut down the PC, or turn off power.'
 
   # Esc typed into the progress window closes it; a fresh one takes its
@@ -36,7 +33,7 @@ SCENARIO
 
   must_robot msgbox FlashK818R 150000
   grep -qxF "text	$SUCCESS_TEXT" <<<"$ROBOT_OUT" || fail "the box does not say the update succeeded"
-  expect_equal "page text" "$(control_text "OD-K818R Firmware Upgrade" 1012)" "$SUCCESS_TEXT"
+  expect_equal "page text" "$(control_text "$PAGE" 1012)" "$SUCCESS_TEXT"
   restart_requested && fail "Windows was restarted before the box was closed"
   must_robot press FlashK818R 1
   wait_for_restart 30

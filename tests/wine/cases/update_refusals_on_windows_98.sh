@@ -3,7 +3,6 @@
 # in the page and in a box, then only Exit is left, and Windows keeps
 # running.
 
-readonly PAGE=OD-K818R\ Firmware\ Upgrade
 readonly EXIT_HINT='\r\n\r\nPlease click " Exit " to exit this program.'
 readonly UP_TO_DATE="The firmware of your drive doesn't need to be updated. "
 readonly CHECKSUM_ERROR='Found CHECKSUM ERR.\n\nNotice:\n  1. Perhaps "DMA mode" is turned on. Please use "PIO mode".\n  2. Check you have a correct firmware file please.\n  3. Make sure all application have been closed.\n'
@@ -30,12 +29,9 @@ expect_refusal() {
 }
 
 run_case() {
-  install_test_aspi
-  scenario <<'SCENARIO'
+  open_kit win98 flasher <<'SCENARIO'
 aspi ha=0 target=1 lun=0 k818r revision=1.00 typecode=WN
 SCENARIO
-  put_image
-  start_flasher win98
   expect_refusal "$UP_TO_DATE"
 
   rm -f "$ASPI_LOG"

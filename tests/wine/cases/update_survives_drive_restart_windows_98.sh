@@ -3,22 +3,13 @@
 # answers a unit attention, then NOT READY, then ready: the flasher polls
 # on, reads the firmware back and restarts Windows. Waits out the minute.
 
-readonly TARGET_KEY=QUAV____OD-K818R________1
-readonly PAGE=OD-K818R\ Firmware\ Upgrade
 readonly SUCCESS='Firmware has been updated successfully.\nYour computer will be restarted. '
 
 run_case() {
-  install_test_aspi
-  scenario <<'SCENARIO'
+  add_scsi_instance "$TARGET_KEY" 0000 1.00 00
+  open_kit win98 launcher <<'SCENARIO'
 aspi ha=0 target=1 lun=0 k818r revision=1.00 offbus=64000 attention notready=68000
 SCENARIO
-  add_scsi_instance "$TARGET_KEY" 0000 1.00 00
-  put_program FlashK818R.exe
-  set_windows_version FlashK818R.exe win98
-  put_image
-
-  start_launcher win98
-  must_robot wait-window "$PAGE" 30000
   wait_program 20 || fail "UpdaterK818R.exe did not end after starting the flasher"
   expect_equal "setting once the flasher runs" "$(scsi_setting "$TARGET_KEY" 0000)" 01
   confirm_update

@@ -5,22 +5,13 @@
 # then NOT READY, then ready. The flasher polls on without a box, reads the
 # firmware back and restarts Windows.
 
-readonly PAGE=OD-K818R\ Firmware\ Upgrade
 readonly SUCCESS='Firmware has been updated successfully.\nYour computer will be restarted. '
 
 run_case() {
-  remove_aspi
-  scenario <<'SCENARIO'
+  LOG=$PASSTHROUGH_LOG
+  open_kit winxp launcher <<'SCENARIO'
 letter E: k818r revision=1.00 offbus=4000 attention notready=8000
 SCENARIO
-  attach_scenario_drives
-  put_program FlashK818R.exe
-  set_windows_version FlashK818R.exe winxp
-  put_image
-  LOG=$PASSTHROUGH_LOG
-
-  start_launcher winxp
-  must_robot wait-window "$PAGE" 30000
   confirm_update
   must_robot msgbox FlashK818R 120000
   grep -qxF "text	$SUCCESS" <<<"$ROBOT_OUT" || fail "the box does not say the update succeeded"
