@@ -26,13 +26,15 @@
 
 namespace platform {
 
-class Platform : public Devices,
-                 public Registry,
-                 public Files,
-                 public Clock,
-                 public Screen,
-                 public SystemInfo,
-                 public Programs {
+// The roles are virtual bases, so that a backend may be put together from
+// classes that each play one role (as the simulated PC is).
+class Platform : public virtual Devices,
+                 public virtual Registry,
+                 public virtual Files,
+                 public virtual Clock,
+                 public virtual Screen,
+                 public virtual SystemInfo,
+                 public virtual Programs {
  public:
   // Device, event and thread handles close alike.
   void CloseHandle(Handle handle) override = 0;

@@ -15,8 +15,9 @@
 //   nt.AttachCdrom('E', drive);                 // pass-through on \\.\E:
 //
 // Each kind of system service lives in a small class of its own (files,
-// memory, the pass-through port, the registry); SimPc owns them and routes
-// the seam's operations to them.
+// memory, the pass-through port, the registry). A service that plays a
+// whole role of the seam (the registry) is a base of SimPc and answers the
+// logic itself; SimPc routes the other operations to its services.
 //
 // Only one SimPc may exist at a time: the ASPI entry points it hands out are
 // plain functions that forward to the live one. Single-threaded.
@@ -69,7 +70,9 @@ struct ExitWindowsRecord {
 constexpr uint32_t kInfinite = 0xFFFFFFFF;
 constexpr int kAlways = -1;
 
-class SimPc : public platform::Platform {
+// Each role the logic sees is played by the service class that implements
+// it; SimPc puts them together.
+class SimPc : public platform::Platform, private SimRegistry {
  public:
   // 9x versions start with WNASPI32.DLL installed, NT versions without.
   explicit SimPc(WindowsVersion version = WindowsVersion::kWinXp);
@@ -83,7 +86,7 @@ class SimPc : public platform::Platform {
   VirtualClock& Clock() { return clock_; }
   CommandLog& Log() { return log_; }
   AspiManager& Aspi() { return aspi_; }
-  SimRegistry& Registry() { return registry_; }
+  SimRegistry& Registry() { return *this; }
   SimFiles& Files() { return files_; }
   SimThreads& Threads() { return threads_; }
   SimProfile& Profile() { return profile_; }
@@ -159,7 +162,7 @@ class SimPc : public platform::Platform {
   int OpenThreadHandles() const;  // still open
   // Closes of unknown or closed handles, files and registry keys.
   int BadCloses() const {
-    return badCloses_ + files_.BadCloses() + registry_.BadCloses() + libraries_.BadUnloads();
+    return badCloses_ + files_.BadCloses() + SimRegistry::BadCloses() + libraries_.BadUnloads();
   }
   // Letter of every successful open, in order.
   std::vector<char> OpenedLetters() const { return opens_.OpenedLetters(); }
@@ -183,6 +186,14 @@ class SimPc : public platform::Platform {
   }  // infinite waits that could never end
 
   // ---- platform::Platform ------------------------------------------------
+  using SimRegistry::CloseRegistryKey;
+  using SimRegistry::EnumRegistrySubkey;
+  using SimRegistry::EnumRegistryValue;
+  using SimRegistry::OpenRegistryKey;
+  using SimRegistry::QueryRegistryValue;
+  using SimRegistry::RegistryValueCount;
+  using SimRegistry::SetRegistryValue;
+
   bool QueryVersion(platform::OsVersion& version) override;
   unsigned SystemDirectory(char* buffer, unsigned size) override;
   uint32_t LastError() override { return lastError_; }
@@ -230,31 +241,6 @@ class SimPc : public platform::Platform {
 
   void* AllocateBuffer(size_t size) override { return memory_.Allocate(size); }
   void FreeBuffer(void* buffer) override { memory_.Free(buffer); }
-
-  long OpenRegistryKey(platform::RegistryKey parent, const char* path, uint32_t access,
-                       platform::RegistryKey* key) override {
-    return registry_.Open(parent, path, access, key);
-  }
-  long EnumRegistrySubkey(platform::RegistryKey key, uint32_t index, char* name,
-                          uint32_t size) override {
-    return registry_.EnumSubkey(key, index, name, size);
-  }
-  long RegistryValueCount(platform::RegistryKey key, uint32_t* count) override {
-    return registry_.ValueCount(key, count);
-  }
-  long EnumRegistryValue(platform::RegistryKey key, uint32_t index, char* name, uint32_t* nameSize,
-                         uint32_t* type, uint8_t* data, uint32_t* dataSize) override {
-    return registry_.EnumValue(key, index, name, nameSize, type, data, dataSize);
-  }
-  long QueryRegistryValue(platform::RegistryKey key, const char* name, uint32_t* type,
-                          uint8_t* data, uint32_t* dataSize) override {
-    return registry_.Query(key, name, type, data, dataSize);
-  }
-  long SetRegistryValue(platform::RegistryKey key, const char* name, uint32_t type,
-                        const uint8_t* data, uint32_t size) override {
-    return registry_.Set(key, name, type, data, size);
-  }
-  long CloseRegistryKey(platform::RegistryKey key) override { return registry_.Close(key); }
 
   void EnableShutdownPrivilege() override;
   bool ExitWindows(uint32_t flags) override;
@@ -316,7 +302,6 @@ class SimPc : public platform::Platform {
   SimFiles files_{lastError_};
   SimMemory memory_{lastError_};
   PassThroughPort port_{clock_, log_, lastError_};
-  SimRegistry registry_;
   SimThreads threads_{clock_};
   SimProfile profile_;
   SimProgram program_;
