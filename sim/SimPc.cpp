@@ -47,7 +47,8 @@ class SimPc::Host : public AspiHost {
   SimPc& pc_;
 };
 
-SimPc::SimPc(WindowsVersion version) : host_(std::make_unique<Host>(*this)), aspi_(*host_, log_) {
+SimPc::SimPc(WindowsVersion version)
+    : SimScreen(clock_, aspi_), host_(std::make_unique<Host>(*this)), aspi_(*host_, log_) {
   std::fill(std::begin(driveTypes_), std::end(driveTypes_), platform::kDriveNoRootDir);
   driveTypes_['C' - 'A'] = platform::kDriveFixed;
   errorTexts_ = {
@@ -337,43 +338,6 @@ bool SimPc::StartProgram(const platform::ProgramStart& start) {
   const bool exists = start.applicationName != nullptr && files_.Exists(start.applicationName);
   if (!exists) lastError_ = kErrorFileNotFound;
   return processes_.Start(start, exists, clock_.NowUs());
-}
-
-// ---- User interface -------------------------------------------------------
-
-int SimPc::ShowMessageBox(const char* text, const char* caption, unsigned style) {
-  int answer = platform::kIdOk;
-  if (!answers_.empty()) {
-    answer = answers_.front();
-    answers_.pop_front();
-  } else {
-    switch (style & 0x0F) {
-      case 2:  // MB_ABORTRETRYIGNORE
-        answer = 3;
-        break;
-      case 3:  // MB_YESNOCANCEL
-      case platform::kMbYesNo:
-        answer = platform::kIdYes;
-        break;
-      case 5:  // MB_RETRYCANCEL
-        answer = 4;
-        break;
-      default:
-        answer = platform::kIdOk;
-        break;
-    }
-  }
-  messageBoxes_.push_back(MessageBoxRecord{text == nullptr ? "" : text,
-                                           caption == nullptr ? "" : caption, style, answer,
-                                           clock_.NowUs()});
-  return answer;
-}
-
-void SimPc::PumpOneMessage() {
-  ++pumpCount_;
-  aspi_.Poll();
-  if (pumpHook_) pumpHook_();
-  clock_.Advance(pumpCostUs_);
 }
 
 // ---- Restart and traces ---------------------------------------------------

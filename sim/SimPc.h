@@ -16,7 +16,7 @@
 //
 // Each kind of system service lives in a small class of its own (files,
 // memory, the pass-through port, the registry). A service that plays a
-// whole role of the seam (the registry) is a base of SimPc and answers the
+// whole role of the seam (the registry, the screen) is a base of SimPc and answers the
 // logic itself; SimPc routes the other operations to its services.
 //
 // Only one SimPc may exist at a time: the ASPI entry points it hands out are
@@ -46,20 +46,12 @@
 #include "sim/SimProfile.h"
 #include "sim/SimProgram.h"
 #include "sim/SimRegistry.h"
+#include "sim/SimScreen.h"
 #include "sim/SimThreads.h"
 #include "sim/VirtualClock.h"
 #include "sim/WindowsVersions.h"
 
 namespace sim {
-
-struct MessageBoxRecord {
-  std::string text;
-  std::string caption;
-  unsigned style = 0;
-  int answer = 0;
-  uint64_t timeUs = 0;
-  bool owned = false;  // by the program's active window
-};
 
 struct ExitWindowsRecord {
   uint32_t flags = 0;
@@ -72,7 +64,7 @@ constexpr int kAlways = -1;
 
 // Each role the logic sees is played by the service class that implements
 // it; SimPc puts them together.
-class SimPc : public platform::Platform, private SimRegistry {
+class SimPc : public platform::Platform, private SimRegistry, private SimScreen {
  public:
   // 9x versions start with WNASPI32.DLL installed, NT versions without.
   explicit SimPc(WindowsVersion version = WindowsVersion::kWinXp);
@@ -135,8 +127,7 @@ class SimPc : public platform::Platform, private SimRegistry {
   // AllocateBuffer fails on the nth call (counted from construction).
   void FailAllocation(int nth) { memory_.FailAllocation(nth); }
 
-  // Answers for the coming message boxes, in order; after them the first button.
-  void QueueMessageBoxAnswer(int answer) { answers_.push_back(answer); }
+  using SimScreen::QueueMessageBoxAnswer;
 
   void AddFile(const std::string& name, std::vector<uint8_t> bytes) {
     files_.Add(name, std::move(bytes));
@@ -145,15 +136,13 @@ class SimPc : public platform::Platform, private SimRegistry {
   void FailFileOpen(const std::string& name, bool fail = true) { files_.FailOpen(name, fail); }
 
   void SetExitWindowsResult(bool result) { exitWindowsResult_ = result; }
-  void SetPumpCostUs(uint64_t cost) { pumpCostUs_ = cost; }
-  // Runs on every PumpOneMessage, after the ASPI manager's poll: lets a test
-  // act "from the message loop", e.g. end a GET_DEV_TYPE that stays pending.
-  void SetPumpHook(std::function<void()> hook) { pumpHook_ = std::move(hook); }
+  using SimScreen::SetPumpCostUs;
+  using SimScreen::SetPumpHook;
 
   // ---- Observation -------------------------------------------------------
-  const std::vector<MessageBoxRecord>& MessageBoxes() const { return messageBoxes_; }
+  using SimScreen::MessageBoxes;
   const std::vector<std::string>& Traces() const { return traces_; }
-  int PumpCount() const { return pumpCount_; }
+  using SimScreen::PumpCount;
 
   int OpenDeviceCalls() const { return static_cast<int>(opens_.Records().size()); }
   const std::vector<DeviceOpenRecord>& DeviceOpens() const { return opens_.Records(); }
@@ -221,8 +210,9 @@ class SimPc : public platform::Platform, private SimRegistry {
 
   platform::Handle StartThread(platform::ThreadRoutine routine, void* parameter) override;
 
-  int ShowMessageBox(const char* text, const char* caption, unsigned style) override;
-  void PumpOneMessage() override;
+  using SimScreen::PumpOneMessage;
+  using SimScreen::ShowMessageBox;
+  using SimScreen::ShowOwnedMessageBox;
 
   bool WriteProfileText(const char* file, const char* section, const char* key,
                         const char* value) override {
@@ -264,11 +254,6 @@ class SimPc : public platform::Platform, private SimRegistry {
     return program_.Resource(type, id, size);
   }
   bool FindFirstMatch(const char* pattern) override { return files_.Exists(pattern); }
-  int ShowOwnedMessageBox(const char* text, const char* caption, unsigned style) override {
-    const int answer = ShowMessageBox(text, caption, style);
-    messageBoxes_.back().owned = true;
-    return answer;
-  }
 
   void Trace(const char* text) override;
 
@@ -322,12 +307,6 @@ class SimPc : public platform::Platform, private SimRegistry {
   int failWaitTimes_ = 0;
   int waitsWithoutWaker_ = 0;
   int lateSignals_ = 0;
-
-  std::vector<MessageBoxRecord> messageBoxes_;
-  std::deque<int> answers_;
-  int pumpCount_ = 0;
-  uint64_t pumpCostUs_ = 10;
-  std::function<void()> pumpHook_;
 
   int privilegeRequests_ = 0;
   std::vector<ExitWindowsRecord> exits_;
