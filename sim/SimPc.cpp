@@ -48,7 +48,10 @@ class SimPc::Host : public AspiHost {
 };
 
 SimPc::SimPc(WindowsVersion version)
-    : SimScreen(clock_, aspi_), host_(std::make_unique<Host>(*this)), aspi_(*host_, log_) {
+    : SimScreen(clock_, aspi_),
+      SimProgram(files_, processes_, clock_, lastError_),
+      host_(std::make_unique<Host>(*this)),
+      aspi_(*host_, log_) {
   std::fill(std::begin(driveTypes_), std::end(driveTypes_), platform::kDriveNoRootDir);
   driveTypes_['C' - 'A'] = platform::kDriveFixed;
   errorTexts_ = {
@@ -332,14 +335,6 @@ int64_t SimPc::PerformanceFrequency() {
   return clock_.PerformanceFrequency();
 }
 
-// ---- Processes ------------------------------------------------------------
-
-bool SimPc::StartProgram(const platform::ProgramStart& start) {
-  const bool exists = start.applicationName != nullptr && files_.Exists(start.applicationName);
-  if (!exists) lastError_ = kErrorFileNotFound;
-  return processes_.Start(start, exists, clock_.NowUs());
-}
-
 // ---- Restart and traces ---------------------------------------------------
 
 void SimPc::EnableShutdownPrivilege() {
@@ -349,10 +344,6 @@ void SimPc::EnableShutdownPrivilege() {
 bool SimPc::ExitWindows(uint32_t flags) {
   exits_.push_back(ExitWindowsRecord{flags, clock_.NowUs(), privilegeRequests_ > 0});
   return exitWindowsResult_;
-}
-
-void SimPc::Trace(const char* text) {
-  traces_.emplace_back(text == nullptr ? "" : text);
 }
 
 }  // namespace sim

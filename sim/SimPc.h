@@ -16,8 +16,9 @@
 //
 // Each kind of system service lives in a small class of its own (files,
 // memory, the pass-through port, the registry). A service that plays a
-// whole role of the seam (the registry, the screen) is a base of SimPc and answers the
-// logic itself; SimPc routes the other operations to its services.
+// whole role of the seam (the registry, the screen, the program) is a base
+// of SimPc and answers the logic itself; SimPc routes the other operations
+// to its services.
 //
 // Only one SimPc may exist at a time: the ASPI entry points it hands out are
 // plain functions that forward to the live one. Single-threaded.
@@ -64,7 +65,10 @@ constexpr int kAlways = -1;
 
 // Each role the logic sees is played by the service class that implements
 // it; SimPc puts them together.
-class SimPc : public platform::Platform, private SimRegistry, private SimScreen {
+class SimPc : public platform::Platform,
+              private SimRegistry,
+              private SimScreen,
+              private SimProgram {
  public:
   // 9x versions start with WNASPI32.DLL installed, NT versions without.
   explicit SimPc(WindowsVersion version = WindowsVersion::kWinXp);
@@ -82,7 +86,7 @@ class SimPc : public platform::Platform, private SimRegistry, private SimScreen 
   SimFiles& Files() { return files_; }
   SimThreads& Threads() { return threads_; }
   SimProfile& Profile() { return profile_; }
-  SimProgram& Program() { return program_; }
+  SimProgram& Program() { return *this; }
   SimKernel& Kernel() { return kernel_; }
   SimProcesses& Processes() { return processes_; }
 
@@ -140,8 +144,8 @@ class SimPc : public platform::Platform, private SimRegistry, private SimScreen 
   using SimScreen::SetPumpHook;
 
   // ---- Observation -------------------------------------------------------
+  using SimProgram::Traces;
   using SimScreen::MessageBoxes;
-  const std::vector<std::string>& Traces() const { return traces_; }
   using SimScreen::PumpCount;
 
   int OpenDeviceCalls() const { return static_cast<int>(opens_.Records().size()); }
@@ -219,8 +223,6 @@ class SimPc : public platform::Platform, private SimRegistry, private SimScreen 
     profile_.Write(file, section, key, value, clock_.NowUs());
     return true;
   }
-  // A bare name resolves against the files of the current folder.
-  bool StartProgram(const platform::ProgramStart& start) override;
 
   platform::File OpenFileForReading(const char* name) override { return files_.Open(name); }
   size_t ReadFile(platform::File file, void* buffer, size_t size) override {
@@ -246,16 +248,12 @@ class SimPc : public platform::Platform, private SimRegistry, private SimScreen 
   int LocaleInfo(uint32_t locale, uint32_t type, char* buffer, int size) override {
     return kernel_.LocaleInfo(locale, type, buffer, size);
   }
-  unsigned ProgramPath(char* buffer, unsigned size) override { return program_.Path(buffer, size); }
-  int LoadText(unsigned id, char* buffer, int size) override {
-    return program_.LoadText(id, buffer, size);
-  }
-  const uint8_t* ResourceBytes(const char* type, unsigned id, uint32_t* size) override {
-    return program_.Resource(type, id, size);
-  }
+  using SimProgram::LoadText;
+  using SimProgram::ProgramPath;
+  using SimProgram::ResourceBytes;
+  using SimProgram::StartProgram;
+  using SimProgram::Trace;
   bool FindFirstMatch(const char* pattern) override { return files_.Exists(pattern); }
-
-  void Trace(const char* text) override;
 
  private:
   class Host;
@@ -289,7 +287,6 @@ class SimPc : public platform::Platform, private SimRegistry, private SimScreen 
   PassThroughPort port_{clock_, log_, lastError_};
   SimThreads threads_{clock_};
   SimProfile profile_;
-  SimProgram program_;
   SimKernel kernel_;
 
   unsigned driveTypes_[26] = {};
@@ -311,8 +308,6 @@ class SimPc : public platform::Platform, private SimRegistry, private SimScreen 
   int privilegeRequests_ = 0;
   std::vector<ExitWindowsRecord> exits_;
   bool exitWindowsResult_ = true;
-
-  std::vector<std::string> traces_;
 };
 
 }  // namespace sim
