@@ -49,7 +49,8 @@ class SimPc::Host : public AspiHost {
 
 SimPc::SimPc(WindowsVersion version)
     : SimScreen(clock_, aspi_),
-      SimProgram(files_, processes_, clock_, lastError_),
+      SimFiles(lastError_, profile_, clock_),
+      SimProgram(*this, processes_, clock_, lastError_),
       host_(std::make_unique<Host>(*this)),
       aspi_(*host_, log_) {
   std::fill(std::begin(driveTypes_), std::end(driveTypes_), platform::kDriveNoRootDir);

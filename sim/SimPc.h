@@ -16,7 +16,7 @@
 //
 // Each kind of system service lives in a small class of its own (files,
 // memory, the pass-through port, the registry). A service that plays a
-// whole role of the seam (the registry, the screen, the program) is a base
+// whole role of the seam (the registry, the screen, the files, the program) is a base
 // of SimPc and answers the logic itself; SimPc routes the other operations
 // to its services.
 //
@@ -68,6 +68,7 @@ constexpr int kAlways = -1;
 class SimPc : public platform::Platform,
               private SimRegistry,
               private SimScreen,
+              private SimFiles,
               private SimProgram {
  public:
   // 9x versions start with WNASPI32.DLL installed, NT versions without.
@@ -83,7 +84,7 @@ class SimPc : public platform::Platform,
   CommandLog& Log() { return log_; }
   AspiManager& Aspi() { return aspi_; }
   SimRegistry& Registry() { return *this; }
-  SimFiles& Files() { return files_; }
+  SimFiles& Files() { return *this; }
   SimThreads& Threads() { return threads_; }
   SimProfile& Profile() { return profile_; }
   SimProgram& Program() { return *this; }
@@ -134,10 +135,10 @@ class SimPc : public platform::Platform,
   using SimScreen::QueueMessageBoxAnswer;
 
   void AddFile(const std::string& name, std::vector<uint8_t> bytes) {
-    files_.Add(name, std::move(bytes));
+    SimFiles::Add(name, std::move(bytes));
   }
-  void RemoveFile(const std::string& name) { files_.Remove(name); }
-  void FailFileOpen(const std::string& name, bool fail = true) { files_.FailOpen(name, fail); }
+  void RemoveFile(const std::string& name) { SimFiles::Remove(name); }
+  void FailFileOpen(const std::string& name, bool fail = true) { SimFiles::FailOpen(name, fail); }
 
   void SetExitWindowsResult(bool result) { exitWindowsResult_ = result; }
   using SimScreen::SetPumpCostUs;
@@ -155,7 +156,7 @@ class SimPc : public platform::Platform,
   int OpenThreadHandles() const;  // still open
   // Closes of unknown or closed handles, files and registry keys.
   int BadCloses() const {
-    return badCloses_ + files_.BadCloses() + SimRegistry::BadCloses() + libraries_.BadUnloads();
+    return badCloses_ + SimFiles::BadCloses() + SimRegistry::BadCloses() + libraries_.BadUnloads();
   }
   // Letter of every successful open, in order.
   std::vector<char> OpenedLetters() const { return opens_.OpenedLetters(); }
@@ -164,8 +165,8 @@ class SimPc : public platform::Platform,
   int LibraryUnloads() const { return libraries_.Unloads(); }
   std::vector<std::string> LoadLibraryPaths() const { return libraries_.LoadPaths(); }
 
-  int OpenFiles() const { return files_.OpenCount(); }  // still open
-  int FileOpens() const { return files_.Opens(); }
+  int OpenFiles() const { return SimFiles::OpenCount(); }  // still open
+  int FileOpens() const { return SimFiles::Opens(); }
   int AllocationCalls() const { return memory_.Calls(); }
   int OutstandingBuffers() const { return memory_.Outstanding(); }
   int BadFrees() const { return memory_.BadFrees(); }
@@ -218,18 +219,12 @@ class SimPc : public platform::Platform,
   using SimScreen::ShowMessageBox;
   using SimScreen::ShowOwnedMessageBox;
 
-  bool WriteProfileText(const char* file, const char* section, const char* key,
-                        const char* value) override {
-    profile_.Write(file, section, key, value, clock_.NowUs());
-    return true;
-  }
-
-  platform::File OpenFileForReading(const char* name) override { return files_.Open(name); }
-  size_t ReadFile(platform::File file, void* buffer, size_t size) override {
-    return files_.Read(file, buffer, size);
-  }
-  bool SeekFile(platform::File file, long offset) override { return files_.Seek(file, offset); }
-  void CloseFile(platform::File file) override { files_.Close(file); }
+  using SimFiles::CloseFile;
+  using SimFiles::FindFirstMatch;
+  using SimFiles::OpenFileForReading;
+  using SimFiles::ReadFile;
+  using SimFiles::SeekFile;
+  using SimFiles::WriteProfileText;
 
   void* AllocateBuffer(size_t size) override { return memory_.Allocate(size); }
   void FreeBuffer(void* buffer) override { memory_.Free(buffer); }
@@ -253,7 +248,6 @@ class SimPc : public platform::Platform,
   using SimProgram::ResourceBytes;
   using SimProgram::StartProgram;
   using SimProgram::Trace;
-  bool FindFirstMatch(const char* pattern) override { return files_.Exists(pattern); }
 
  private:
   class Host;
@@ -282,7 +276,6 @@ class SimPc : public platform::Platform,
   std::map<uint32_t, std::string> errorTexts_;
 
   SimLibraries libraries_{lastError_, systemDirectory_};
-  SimFiles files_{lastError_};
   SimMemory memory_{lastError_};
   PassThroughPort port_{clock_, log_, lastError_};
   SimThreads threads_{clock_};
