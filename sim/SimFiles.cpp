@@ -28,7 +28,7 @@ bool SimFiles::Exists(const std::string& name) const {
   return files_.count(UpperCase(name)) != 0;
 }
 
-platform::File SimFiles::Open(const char* name) {
+platform::File SimFiles::OpenFileForReading(const char* name) {
   ++opens_;
   const std::string key = UpperCase(name == nullptr ? std::string() : std::string(name));
   auto found = files_.find(key);
@@ -42,7 +42,7 @@ platform::File SimFiles::Open(const char* name) {
   return file;
 }
 
-size_t SimFiles::Read(platform::File file, void* buffer, size_t size) {
+size_t SimFiles::ReadFile(platform::File file, void* buffer, size_t size) {
   auto found = open_.find(file);
   if (found == open_.end() || buffer == nullptr) return 0;
   OpenFile& open = found->second;
@@ -53,14 +53,14 @@ size_t SimFiles::Read(platform::File file, void* buffer, size_t size) {
   return count;
 }
 
-bool SimFiles::Seek(platform::File file, long offset) {
+bool SimFiles::SeekFile(platform::File file, long offset) {
   auto found = open_.find(file);
   if (found == open_.end() || offset < 0) return false;
   found->second.position = static_cast<size_t>(offset);  // past the end is allowed, as fseek
   return true;
 }
 
-void SimFiles::Close(platform::File file) {
+void SimFiles::CloseFile(platform::File file) {
   if (open_.erase(file) == 0) ++badCloses_;
 }
 

@@ -1,6 +1,6 @@
 // Files of the simulated PC's current folder, read as the C runtime reads
-// them. An open file reads a snapshot: removing the file does not pull it
-// away from a reader.
+// them, and the profile files it writes. An open file reads a snapshot:
+// removing the file does not pull it away from a reader.
 #pragma once
 
 #include <cstddef>
@@ -10,13 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/Files.h"
+#include "sim/SimProfile.h"
+#include "sim/VirtualClock.h"
 
 namespace sim {
 
-class SimFiles {
+class SimFiles : public virtual platform::Files {
  public:
-  explicit SimFiles(uint32_t& lastError) : lastError_(lastError) {}
+  SimFiles(uint32_t& lastError, SimProfile& profile, VirtualClock& clock)
+      : lastError_(lastError), profile_(profile), clock_(clock) {}
 
   void Add(const std::string& name, std::vector<uint8_t> bytes);
   void Remove(const std::string& name);
@@ -27,10 +30,16 @@ class SimFiles {
   int Opens() const { return opens_; }
   int BadCloses() const { return badCloses_; }
 
-  platform::File Open(const char* name);
-  size_t Read(platform::File file, void* buffer, size_t size);
-  bool Seek(platform::File file, long offset);
-  void Close(platform::File file);
+  platform::File OpenFileForReading(const char* name) override;
+  size_t ReadFile(platform::File file, void* buffer, size_t size) override;
+  bool SeekFile(platform::File file, long offset) override;
+  void CloseFile(platform::File file) override;
+  bool FindFirstMatch(const char* pattern) override { return Exists(pattern); }
+  bool WriteProfileText(const char* file, const char* section, const char* key,
+                        const char* value) override {
+    profile_.Write(file, section, key, value, clock_.NowUs());
+    return true;
+  }
 
  private:
   struct OpenFile {
@@ -39,6 +48,8 @@ class SimFiles {
   };
 
   uint32_t& lastError_;
+  SimProfile& profile_;
+  VirtualClock& clock_;
   std::map<std::string, std::vector<uint8_t>> files_;  // upper-case name -> bytes
   std::set<std::string> failing_;
   std::map<platform::File, OpenFile> open_;

@@ -47,7 +47,12 @@ class SimPc::Host : public AspiHost {
   SimPc& pc_;
 };
 
-SimPc::SimPc(WindowsVersion version) : host_(std::make_unique<Host>(*this)), aspi_(*host_, log_) {
+SimPc::SimPc(WindowsVersion version)
+    : SimScreen(clock_, aspi_),
+      SimFiles(lastError_, profile_, clock_),
+      SimProgram(*this, processes_, clock_, lastError_),
+      host_(std::make_unique<Host>(*this)),
+      aspi_(*host_, log_) {
   std::fill(std::begin(driveTypes_), std::end(driveTypes_), platform::kDriveNoRootDir);
   driveTypes_['C' - 'A'] = platform::kDriveFixed;
   errorTexts_ = {
@@ -331,51 +336,6 @@ int64_t SimPc::PerformanceFrequency() {
   return clock_.PerformanceFrequency();
 }
 
-// ---- Processes ------------------------------------------------------------
-
-bool SimPc::StartProgram(const platform::ProgramStart& start) {
-  const bool exists = start.applicationName != nullptr && files_.Exists(start.applicationName);
-  if (!exists) lastError_ = kErrorFileNotFound;
-  return processes_.Start(start, exists, clock_.NowUs());
-}
-
-// ---- User interface -------------------------------------------------------
-
-int SimPc::ShowMessageBox(const char* text, const char* caption, unsigned style) {
-  int answer = platform::kIdOk;
-  if (!answers_.empty()) {
-    answer = answers_.front();
-    answers_.pop_front();
-  } else {
-    switch (style & 0x0F) {
-      case 2:  // MB_ABORTRETRYIGNORE
-        answer = 3;
-        break;
-      case 3:  // MB_YESNOCANCEL
-      case platform::kMbYesNo:
-        answer = platform::kIdYes;
-        break;
-      case 5:  // MB_RETRYCANCEL
-        answer = 4;
-        break;
-      default:
-        answer = platform::kIdOk;
-        break;
-    }
-  }
-  messageBoxes_.push_back(MessageBoxRecord{text == nullptr ? "" : text,
-                                           caption == nullptr ? "" : caption, style, answer,
-                                           clock_.NowUs()});
-  return answer;
-}
-
-void SimPc::PumpOneMessage() {
-  ++pumpCount_;
-  aspi_.Poll();
-  if (pumpHook_) pumpHook_();
-  clock_.Advance(pumpCostUs_);
-}
-
 // ---- Restart and traces ---------------------------------------------------
 
 void SimPc::EnableShutdownPrivilege() {
@@ -385,10 +345,6 @@ void SimPc::EnableShutdownPrivilege() {
 bool SimPc::ExitWindows(uint32_t flags) {
   exits_.push_back(ExitWindowsRecord{flags, clock_.NowUs(), privilegeRequests_ > 0});
   return exitWindowsResult_;
-}
-
-void SimPc::Trace(const char* text) {
-  traces_.emplace_back(text == nullptr ? "" : text);
 }
 
 }  // namespace sim

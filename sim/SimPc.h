@@ -15,8 +15,10 @@
 //   nt.AttachCdrom('E', drive);                 // pass-through on \\.\E:
 //
 // Each kind of system service lives in a small class of its own (files,
-// memory, the pass-through port, the registry); SimPc owns them and routes
-// the seam's operations to them.
+// memory, the pass-through port, the registry). A service that plays a
+// whole role of the seam (the registry, the screen, the files, the program) is a base
+// of SimPc and answers the logic itself; SimPc routes the other operations
+// to its services.
 //
 // Only one SimPc may exist at a time: the ASPI entry points it hands out are
 // plain functions that forward to the live one. Single-threaded.
@@ -45,20 +47,12 @@
 #include "sim/SimProfile.h"
 #include "sim/SimProgram.h"
 #include "sim/SimRegistry.h"
+#include "sim/SimScreen.h"
 #include "sim/SimThreads.h"
 #include "sim/VirtualClock.h"
 #include "sim/WindowsVersions.h"
 
 namespace sim {
-
-struct MessageBoxRecord {
-  std::string text;
-  std::string caption;
-  unsigned style = 0;
-  int answer = 0;
-  uint64_t timeUs = 0;
-  bool owned = false;  // by the program's active window
-};
 
 struct ExitWindowsRecord {
   uint32_t flags = 0;
@@ -69,7 +63,13 @@ struct ExitWindowsRecord {
 constexpr uint32_t kInfinite = 0xFFFFFFFF;
 constexpr int kAlways = -1;
 
-class SimPc : public platform::Platform {
+// Each role the logic sees is played by the service class that implements
+// it; SimPc puts them together.
+class SimPc : public platform::Platform,
+              private SimRegistry,
+              private SimScreen,
+              private SimFiles,
+              private SimProgram {
  public:
   // 9x versions start with WNASPI32.DLL installed, NT versions without.
   explicit SimPc(WindowsVersion version = WindowsVersion::kWinXp);
@@ -83,11 +83,11 @@ class SimPc : public platform::Platform {
   VirtualClock& Clock() { return clock_; }
   CommandLog& Log() { return log_; }
   AspiManager& Aspi() { return aspi_; }
-  SimRegistry& Registry() { return registry_; }
-  SimFiles& Files() { return files_; }
+  SimRegistry& Registry() { return *this; }
+  SimFiles& Files() { return *this; }
   SimThreads& Threads() { return threads_; }
   SimProfile& Profile() { return profile_; }
-  SimProgram& Program() { return program_; }
+  SimProgram& Program() { return *this; }
   SimKernel& Kernel() { return kernel_; }
   SimProcesses& Processes() { return processes_; }
 
@@ -132,25 +132,22 @@ class SimPc : public platform::Platform {
   // AllocateBuffer fails on the nth call (counted from construction).
   void FailAllocation(int nth) { memory_.FailAllocation(nth); }
 
-  // Answers for the coming message boxes, in order; after them the first button.
-  void QueueMessageBoxAnswer(int answer) { answers_.push_back(answer); }
+  using SimScreen::QueueMessageBoxAnswer;
 
   void AddFile(const std::string& name, std::vector<uint8_t> bytes) {
-    files_.Add(name, std::move(bytes));
+    SimFiles::Add(name, std::move(bytes));
   }
-  void RemoveFile(const std::string& name) { files_.Remove(name); }
-  void FailFileOpen(const std::string& name, bool fail = true) { files_.FailOpen(name, fail); }
+  void RemoveFile(const std::string& name) { SimFiles::Remove(name); }
+  void FailFileOpen(const std::string& name, bool fail = true) { SimFiles::FailOpen(name, fail); }
 
   void SetExitWindowsResult(bool result) { exitWindowsResult_ = result; }
-  void SetPumpCostUs(uint64_t cost) { pumpCostUs_ = cost; }
-  // Runs on every PumpOneMessage, after the ASPI manager's poll: lets a test
-  // act "from the message loop", e.g. end a GET_DEV_TYPE that stays pending.
-  void SetPumpHook(std::function<void()> hook) { pumpHook_ = std::move(hook); }
+  using SimScreen::SetPumpCostUs;
+  using SimScreen::SetPumpHook;
 
   // ---- Observation -------------------------------------------------------
-  const std::vector<MessageBoxRecord>& MessageBoxes() const { return messageBoxes_; }
-  const std::vector<std::string>& Traces() const { return traces_; }
-  int PumpCount() const { return pumpCount_; }
+  using SimProgram::Traces;
+  using SimScreen::MessageBoxes;
+  using SimScreen::PumpCount;
 
   int OpenDeviceCalls() const { return static_cast<int>(opens_.Records().size()); }
   const std::vector<DeviceOpenRecord>& DeviceOpens() const { return opens_.Records(); }
@@ -159,7 +156,7 @@ class SimPc : public platform::Platform {
   int OpenThreadHandles() const;  // still open
   // Closes of unknown or closed handles, files and registry keys.
   int BadCloses() const {
-    return badCloses_ + files_.BadCloses() + registry_.BadCloses() + libraries_.BadUnloads();
+    return badCloses_ + SimFiles::BadCloses() + SimRegistry::BadCloses() + libraries_.BadUnloads();
   }
   // Letter of every successful open, in order.
   std::vector<char> OpenedLetters() const { return opens_.OpenedLetters(); }
@@ -168,8 +165,8 @@ class SimPc : public platform::Platform {
   int LibraryUnloads() const { return libraries_.Unloads(); }
   std::vector<std::string> LoadLibraryPaths() const { return libraries_.LoadPaths(); }
 
-  int OpenFiles() const { return files_.OpenCount(); }  // still open
-  int FileOpens() const { return files_.Opens(); }
+  int OpenFiles() const { return SimFiles::OpenCount(); }  // still open
+  int FileOpens() const { return SimFiles::Opens(); }
   int AllocationCalls() const { return memory_.Calls(); }
   int OutstandingBuffers() const { return memory_.Outstanding(); }
   int BadFrees() const { return memory_.BadFrees(); }
@@ -183,6 +180,14 @@ class SimPc : public platform::Platform {
   }  // infinite waits that could never end
 
   // ---- platform::Platform ------------------------------------------------
+  using SimRegistry::CloseRegistryKey;
+  using SimRegistry::EnumRegistrySubkey;
+  using SimRegistry::EnumRegistryValue;
+  using SimRegistry::OpenRegistryKey;
+  using SimRegistry::QueryRegistryValue;
+  using SimRegistry::RegistryValueCount;
+  using SimRegistry::SetRegistryValue;
+
   bool QueryVersion(platform::OsVersion& version) override;
   unsigned SystemDirectory(char* buffer, unsigned size) override;
   uint32_t LastError() override { return lastError_; }
@@ -210,51 +215,19 @@ class SimPc : public platform::Platform {
 
   platform::Handle StartThread(platform::ThreadRoutine routine, void* parameter) override;
 
-  int ShowMessageBox(const char* text, const char* caption, unsigned style) override;
-  void PumpOneMessage() override;
+  using SimScreen::PumpOneMessage;
+  using SimScreen::ShowMessageBox;
+  using SimScreen::ShowOwnedMessageBox;
 
-  bool WriteProfileText(const char* file, const char* section, const char* key,
-                        const char* value) override {
-    profile_.Write(file, section, key, value, clock_.NowUs());
-    return true;
-  }
-  // A bare name resolves against the files of the current folder.
-  bool StartProgram(const platform::ProgramStart& start) override;
-
-  platform::File OpenFileForReading(const char* name) override { return files_.Open(name); }
-  size_t ReadFile(platform::File file, void* buffer, size_t size) override {
-    return files_.Read(file, buffer, size);
-  }
-  bool SeekFile(platform::File file, long offset) override { return files_.Seek(file, offset); }
-  void CloseFile(platform::File file) override { files_.Close(file); }
+  using SimFiles::CloseFile;
+  using SimFiles::FindFirstMatch;
+  using SimFiles::OpenFileForReading;
+  using SimFiles::ReadFile;
+  using SimFiles::SeekFile;
+  using SimFiles::WriteProfileText;
 
   void* AllocateBuffer(size_t size) override { return memory_.Allocate(size); }
   void FreeBuffer(void* buffer) override { memory_.Free(buffer); }
-
-  long OpenRegistryKey(platform::RegistryKey parent, const char* path, uint32_t access,
-                       platform::RegistryKey* key) override {
-    return registry_.Open(parent, path, access, key);
-  }
-  long EnumRegistrySubkey(platform::RegistryKey key, uint32_t index, char* name,
-                          uint32_t size) override {
-    return registry_.EnumSubkey(key, index, name, size);
-  }
-  long RegistryValueCount(platform::RegistryKey key, uint32_t* count) override {
-    return registry_.ValueCount(key, count);
-  }
-  long EnumRegistryValue(platform::RegistryKey key, uint32_t index, char* name, uint32_t* nameSize,
-                         uint32_t* type, uint8_t* data, uint32_t* dataSize) override {
-    return registry_.EnumValue(key, index, name, nameSize, type, data, dataSize);
-  }
-  long QueryRegistryValue(platform::RegistryKey key, const char* name, uint32_t* type,
-                          uint8_t* data, uint32_t* dataSize) override {
-    return registry_.Query(key, name, type, data, dataSize);
-  }
-  long SetRegistryValue(platform::RegistryKey key, const char* name, uint32_t type,
-                        const uint8_t* data, uint32_t size) override {
-    return registry_.Set(key, name, type, data, size);
-  }
-  long CloseRegistryKey(platform::RegistryKey key) override { return registry_.Close(key); }
 
   void EnableShutdownPrivilege() override;
   bool ExitWindows(uint32_t flags) override;
@@ -270,21 +243,11 @@ class SimPc : public platform::Platform {
   int LocaleInfo(uint32_t locale, uint32_t type, char* buffer, int size) override {
     return kernel_.LocaleInfo(locale, type, buffer, size);
   }
-  unsigned ProgramPath(char* buffer, unsigned size) override { return program_.Path(buffer, size); }
-  int LoadText(unsigned id, char* buffer, int size) override {
-    return program_.LoadText(id, buffer, size);
-  }
-  const uint8_t* ResourceBytes(const char* type, unsigned id, uint32_t* size) override {
-    return program_.Resource(type, id, size);
-  }
-  bool FindFirstMatch(const char* pattern) override { return files_.Exists(pattern); }
-  int ShowOwnedMessageBox(const char* text, const char* caption, unsigned style) override {
-    const int answer = ShowMessageBox(text, caption, style);
-    messageBoxes_.back().owned = true;
-    return answer;
-  }
-
-  void Trace(const char* text) override;
+  using SimProgram::LoadText;
+  using SimProgram::ProgramPath;
+  using SimProgram::ResourceBytes;
+  using SimProgram::StartProgram;
+  using SimProgram::Trace;
 
  private:
   class Host;
@@ -313,13 +276,10 @@ class SimPc : public platform::Platform {
   std::map<uint32_t, std::string> errorTexts_;
 
   SimLibraries libraries_{lastError_, systemDirectory_};
-  SimFiles files_{lastError_};
   SimMemory memory_{lastError_};
   PassThroughPort port_{clock_, log_, lastError_};
-  SimRegistry registry_;
   SimThreads threads_{clock_};
   SimProfile profile_;
-  SimProgram program_;
   SimKernel kernel_;
 
   unsigned driveTypes_[26] = {};
@@ -338,17 +298,9 @@ class SimPc : public platform::Platform {
   int waitsWithoutWaker_ = 0;
   int lateSignals_ = 0;
 
-  std::vector<MessageBoxRecord> messageBoxes_;
-  std::deque<int> answers_;
-  int pumpCount_ = 0;
-  uint64_t pumpCostUs_ = 10;
-  std::function<void()> pumpHook_;
-
   int privilegeRequests_ = 0;
   std::vector<ExitWindowsRecord> exits_;
   bool exitWindowsResult_ = true;
-
-  std::vector<std::string> traces_;
 };
 
 }  // namespace sim

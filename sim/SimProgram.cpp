@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/Platform.h"
+#include "sim/SimErrors.h"
 
 namespace sim {
 
@@ -15,7 +15,7 @@ void SimProgram::RemoveResource(const std::string& type, unsigned id) {
   resources_.erase({type, id});
 }
 
-unsigned SimProgram::Path(char* buffer, unsigned size) const {
+unsigned SimProgram::ProgramPath(char* buffer, unsigned size) {
   if (size == 0) return 0;
   // Truncated to the buffer, zero included, as Windows XP and later do.
   const auto length = static_cast<unsigned>(std::min<size_t>(path_.size(), size - 1));
@@ -24,7 +24,7 @@ unsigned SimProgram::Path(char* buffer, unsigned size) const {
   return length;
 }
 
-int SimProgram::LoadText(unsigned id, char* buffer, int size) const {
+int SimProgram::LoadText(unsigned id, char* buffer, int size) {
   ++textLoads_;
   if (buffer == nullptr || size <= 0) return 0;
   buffer[0] = '\0';
@@ -37,11 +37,21 @@ int SimProgram::LoadText(unsigned id, char* buffer, int size) const {
   return length;
 }
 
-const uint8_t* SimProgram::Resource(const char* type, unsigned id, uint32_t* size) const {
+const uint8_t* SimProgram::ResourceBytes(const char* type, unsigned id, uint32_t* size) {
   const auto found = resources_.find({type, id});
   if (found == resources_.end()) return nullptr;
   *size = static_cast<uint32_t>(found->second.size());
   return found->second.data();
+}
+
+void SimProgram::Trace(const char* text) {
+  traces_.emplace_back(text == nullptr ? "" : text);
+}
+
+bool SimProgram::StartProgram(const platform::ProgramStart& start) {
+  const bool exists = start.applicationName != nullptr && files_.Exists(start.applicationName);
+  if (!exists) lastError_ = kErrorFileNotFound;
+  return processes_.Start(start, exists, clock_.NowUs());
 }
 
 }  // namespace sim

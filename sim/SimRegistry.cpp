@@ -168,8 +168,8 @@ SimRegistry::Key* SimRegistry::FromHandle(platform::RegistryKey key) const {
   return found == handles_.end() ? nullptr : found->second;
 }
 
-long SimRegistry::Open(platform::RegistryKey parent, const char* path, uint32_t access,
-                       platform::RegistryKey* result) {
+long SimRegistry::OpenRegistryKey(platform::RegistryKey parent, const char* path, uint32_t access,
+                                  platform::RegistryKey* result) {
   if (result != nullptr) *result = nullptr;
   Key* key = FromHandle(parent);
   if (key == nullptr) return kErrorInvalidHandle;
@@ -187,8 +187,8 @@ long SimRegistry::Open(platform::RegistryKey parent, const char* path, uint32_t 
   return platform::kErrorSuccess;
 }
 
-long SimRegistry::EnumSubkey(platform::RegistryKey handle, uint32_t index, char* name,
-                             uint32_t size) {
+long SimRegistry::EnumRegistrySubkey(platform::RegistryKey handle, uint32_t index, char* name,
+                                     uint32_t size) {
   Key* key = FromHandle(handle);
   if (key == nullptr) return kErrorInvalidHandle;
   if (index >= key->children.size()) return platform::kErrorNoMoreItems;
@@ -196,15 +196,16 @@ long SimRegistry::EnumSubkey(platform::RegistryKey handle, uint32_t index, char*
                                                           : platform::kErrorMoreData;
 }
 
-long SimRegistry::ValueCount(platform::RegistryKey handle, uint32_t* count) {
+long SimRegistry::RegistryValueCount(platform::RegistryKey handle, uint32_t* count) {
   Key* key = FromHandle(handle);
   if (key == nullptr) return kErrorInvalidHandle;
   if (count != nullptr) *count = static_cast<uint32_t>(key->values.size());
   return platform::kErrorSuccess;
 }
 
-long SimRegistry::EnumValue(platform::RegistryKey handle, uint32_t index, char* name,
-                            uint32_t* nameSize, uint32_t* type, uint8_t* data, uint32_t* dataSize) {
+long SimRegistry::EnumRegistryValue(platform::RegistryKey handle, uint32_t index, char* name,
+                                    uint32_t* nameSize, uint32_t* type, uint8_t* data,
+                                    uint32_t* dataSize) {
   Key* key = FromHandle(handle);
   if (key == nullptr) return kErrorInvalidHandle;
   if (index >= key->values.size()) return platform::kErrorNoMoreItems;
@@ -214,8 +215,8 @@ long SimRegistry::EnumValue(platform::RegistryKey handle, uint32_t index, char* 
   return CopyData(value, type, data, dataSize);
 }
 
-long SimRegistry::Query(platform::RegistryKey handle, const char* name, uint32_t* type,
-                        uint8_t* data, uint32_t* dataSize) {
+long SimRegistry::QueryRegistryValue(platform::RegistryKey handle, const char* name, uint32_t* type,
+                                     uint8_t* data, uint32_t* dataSize) {
   Key* key = FromHandle(handle);
   if (key == nullptr) return kErrorInvalidHandle;
   RegistryValue* value = key->FindValue(name == nullptr ? std::string() : std::string(name));
@@ -223,8 +224,8 @@ long SimRegistry::Query(platform::RegistryKey handle, const char* name, uint32_t
   return CopyData(*value, type, data, dataSize);
 }
 
-long SimRegistry::Set(platform::RegistryKey handle, const char* name, uint32_t type,
-                      const uint8_t* data, uint32_t size) {
+long SimRegistry::SetRegistryValue(platform::RegistryKey handle, const char* name, uint32_t type,
+                                   const uint8_t* data, uint32_t size) {
   Key* key = FromHandle(handle);
   if (key == nullptr) return kErrorInvalidHandle;
   ++valueWrites_;
@@ -235,7 +236,7 @@ long SimRegistry::Set(platform::RegistryKey handle, const char* name, uint32_t t
   return platform::kErrorSuccess;
 }
 
-long SimRegistry::Close(platform::RegistryKey handle) {
+long SimRegistry::CloseRegistryKey(platform::RegistryKey handle) {
   if (handles_.erase(handle) == 0) {
     ++badCloses_;
     return kErrorInvalidHandle;

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/Registry.h"
 
 namespace sim {
 
@@ -33,10 +33,10 @@ struct RegistryOpen {
   uint32_t access = 0;
 };
 
-class SimRegistry {
+class SimRegistry : public virtual platform::Registry {
  public:
   SimRegistry();
-  ~SimRegistry();
+  ~SimRegistry() override;
   SimRegistry(const SimRegistry&) = delete;
   SimRegistry& operator=(const SimRegistry&) = delete;
 
@@ -58,18 +58,19 @@ class SimRegistry {
   const std::vector<RegistryOpen>& Opens() const { return opens_; }
   int ValueWrites() const { return valueWrites_; }
 
-  // ---- The seam's registry operations ------------------------------------
-  long Open(platform::RegistryKey parent, const char* path, uint32_t access,
-            platform::RegistryKey* key);
-  long EnumSubkey(platform::RegistryKey key, uint32_t index, char* name, uint32_t size);
-  long ValueCount(platform::RegistryKey key, uint32_t* count);
-  long EnumValue(platform::RegistryKey key, uint32_t index, char* name, uint32_t* nameSize,
-                 uint32_t* type, uint8_t* data, uint32_t* dataSize);
-  long Query(platform::RegistryKey key, const char* name, uint32_t* type, uint8_t* data,
-             uint32_t* dataSize);
-  long Set(platform::RegistryKey key, const char* name, uint32_t type, const uint8_t* data,
-           uint32_t size);
-  long Close(platform::RegistryKey key);
+  // ---- platform::Registry ------------------------------------------------
+  long OpenRegistryKey(platform::RegistryKey parent, const char* path, uint32_t access,
+                       platform::RegistryKey* key) override;
+  long EnumRegistrySubkey(platform::RegistryKey key, uint32_t index, char* name,
+                          uint32_t size) override;
+  long RegistryValueCount(platform::RegistryKey key, uint32_t* count) override;
+  long EnumRegistryValue(platform::RegistryKey key, uint32_t index, char* name, uint32_t* nameSize,
+                         uint32_t* type, uint8_t* data, uint32_t* dataSize) override;
+  long QueryRegistryValue(platform::RegistryKey key, const char* name, uint32_t* type,
+                          uint8_t* data, uint32_t* dataSize) override;
+  long SetRegistryValue(platform::RegistryKey key, const char* name, uint32_t type,
+                        const uint8_t* data, uint32_t size) override;
+  long CloseRegistryKey(platform::RegistryKey key) override;
 
  private:
   struct Key;

@@ -187,27 +187,28 @@ bool Run::ExpectedBlocked() const {
   sim::SimRegistry registry;
   Apply(registry);
   platform::RegistryKey tree = nullptr;
-  if (registry.Open(platform::HkeyDynData(), "Config Manager\\Enum", 0, &tree) !=
+  if (registry.OpenRegistryKey(platform::HkeyDynData(), "Config Manager\\Enum", 0, &tree) !=
       platform::kErrorSuccess) {
     return true;
   }
   for (uint32_t index = 0;; ++index) {
     std::vector<char> name(1024);
     const long listed =
-        registry.EnumSubkey(tree, index, name.data(), static_cast<uint32_t>(name.size()));
+        registry.EnumRegistrySubkey(tree, index, name.data(), static_cast<uint32_t>(name.size()));
     if (listed == platform::kErrorNoMoreItems) return false;
     // A node whose name does not fit the check's buffer cannot be searched.
     if (listed != platform::kErrorSuccess || std::strlen(name.data()) >= 260) return true;
     platform::RegistryKey node = nullptr;
-    if (registry.Open(tree, name.data(), 0, &node) != platform::kErrorSuccess) return true;
+    if (registry.OpenRegistryKey(tree, name.data(), 0, &node) != platform::kErrorSuccess)
+      return true;
     for (uint32_t value = 0;; ++value) {
       char valueName[1024];
       uint32_t nameSize = sizeof valueName;
       uint32_t type = 0;
       std::vector<uint8_t> data(1024);
       uint32_t dataSize = static_cast<uint32_t>(data.size());
-      if (registry.EnumValue(node, value, valueName, &nameSize, &type, data.data(), &dataSize) !=
-          platform::kErrorSuccess) {
+      if (registry.EnumRegistryValue(node, value, valueName, &nameSize, &type, data.data(),
+                                     &dataSize) != platform::kErrorSuccess) {
         break;
       }
       if (std::string(valueName) != "HardWareKey" || type != platform::kRegSz ||

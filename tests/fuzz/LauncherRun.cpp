@@ -352,19 +352,21 @@ std::string Run::InstanceKeyOf(const std::string& identification) const {
   model.resize(std::min<size_t>(model.size(), 25));
   std::replace(model.begin(), model.end(), ' ', '_');
   platform::RegistryKey modelKey = nullptr;
-  if (registry.Open(platform::HkeyLocalMachine(), ("Enum\\SCSI\\" + model).c_str(), 0, &modelKey) !=
-      platform::kErrorSuccess) {
+  if (registry.OpenRegistryKey(platform::HkeyLocalMachine(), ("Enum\\SCSI\\" + model).c_str(), 0,
+                               &modelKey) != platform::kErrorSuccess) {
     return "";
   }
   for (uint32_t index = 0;; ++index) {
     char name[256];
-    if (registry.EnumSubkey(modelKey, index, name, sizeof name) != platform::kErrorSuccess) break;
+    if (registry.EnumRegistrySubkey(modelKey, index, name, sizeof name) != platform::kErrorSuccess)
+      break;
     platform::RegistryKey instance = nullptr;
-    if (registry.Open(modelKey, name, 0, &instance) != platform::kErrorSuccess) break;
+    if (registry.OpenRegistryKey(modelKey, name, 0, &instance) != platform::kErrorSuccess) break;
     char stored[8] = {};
     uint32_t size = sizeof stored;
-    if (registry.Query(instance, "RevisionLevel", nullptr, reinterpret_cast<uint8_t*>(stored),
-                       &size) != platform::kErrorSuccess) {
+    if (registry.QueryRegistryValue(instance, "RevisionLevel", nullptr,
+                                    reinterpret_cast<uint8_t*>(stored),
+                                    &size) != platform::kErrorSuccess) {
       continue;
     }
     // The revision's four characters, or fewer when both end together.
