@@ -1,8 +1,8 @@
 #include "app/AppBoxes.h"
 
-std::string ApplicationTitle(platform::Platform& os) {
+std::string ApplicationTitle(platform::Programs& program) {
   char path[260] = {};
-  const unsigned length = os.ProgramPath(path, sizeof path);
+  const unsigned length = program.ProgramPath(path, sizeof path);
   if (length == 0 || length >= sizeof path) return std::string();
   std::string name(path, length);
   const size_t folder = name.find_last_of("\\/:");
@@ -16,7 +16,7 @@ int ShowApplicationBox(platform::Platform& os, const std::string& text, unsigned
   return os.ShowOwnedMessageBox(text.c_str(), ApplicationTitle(os).c_str(), style);
 }
 
-int ShowPlainBox(platform::Platform& os, const std::string& text, const char* caption,
+int ShowPlainBox(platform::Screen& screen, const std::string& text, const char* caption,
                  unsigned style) {
-  return os.ShowMessageBox(text.c_str(), caption, style);
+  return screen.ShowMessageBox(text.c_str(), caption, style);
 }

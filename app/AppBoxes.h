@@ -8,9 +8,9 @@
 #include "platform/Platform.h"
 
 // The program file's name without folder and extension ("FlashK818R").
-std::string ApplicationTitle(platform::Platform& os);
+std::string ApplicationTitle(platform::Programs& program);
 
 int ShowApplicationBox(platform::Platform& os, const std::string& text, unsigned style);
 
-int ShowPlainBox(platform::Platform& os, const std::string& text, const char* caption,
+int ShowPlainBox(platform::Screen& screen, const std::string& text, const char* caption,
                  unsigned style);

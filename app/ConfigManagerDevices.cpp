@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/RegistryKeyGuard.h"
+
 namespace {
 
 constexpr const char* kDeviceTree = "Config Manager\\Enum";
@@ -10,28 +12,11 @@ constexpr uint32_t kKeyNameSize = 260;
 constexpr uint32_t kValueNameSize = 256;
 constexpr uint32_t kDataLimit = 253;  // of a 256-byte buffer
 
-// Closes the key when it goes out of scope, whichever way the search left.
-class OpenKey {
- public:
-  OpenKey(platform::Platform& os, const std::string& path) : os_(os) {
-    if (os_.OpenRegistryKey(platform::HkeyDynData(), path.c_str(), platform::kKeyRead, &key_) !=
-        platform::kErrorSuccess) {
-      key_ = nullptr;
-    }
-  }
-  ~OpenKey() {
-    if (key_ != nullptr) os_.CloseRegistryKey(key_);
-  }
-  OpenKey(const OpenKey&) = delete;
-  OpenKey& operator=(const OpenKey&) = delete;
-
-  bool IsOpen() const { return key_ != nullptr; }
-  platform::RegistryKey Get() const { return key_; }
-
- private:
-  platform::Platform& os_;
-  platform::RegistryKey key_ = nullptr;
-};
+// Opens a node of the live device tree for reading; the guard stays empty
+// when that fails.
+void OpenNode(platform::RegistryKeyGuard& key, const std::string& path) {
+  key.Open(platform::HkeyDynData(), path.c_str(), platform::kKeyRead);
+}
 
 bool NamesBlockedDrive(const std::string& hardwareKey) {
   return hardwareKey.find("OD-J207P") != std::string::npos &&
@@ -41,9 +26,10 @@ bool NamesBlockedDrive(const std::string& hardwareKey) {
 // Reads value `index` of the node again, with its data; true when it is a
 // text naming the blocked drive. Only the bytes read are searched, so a
 // text without its zero is safe.
-bool HardwareKeyBlocks(platform::Platform& os, const std::string& nodePath, uint32_t index,
+bool HardwareKeyBlocks(platform::Registry& registry, const std::string& nodePath, uint32_t index,
                        bool* opened) {
-  OpenKey node(os, nodePath);
+  platform::RegistryKeyGuard node(registry);
+  OpenNode(node, nodePath);
   *opened = node.IsOpen();
   if (!node.IsOpen()) return false;
   char name[kValueNameSize];
@@ -51,7 +37,7 @@ bool HardwareKeyBlocks(platform::Platform& os, const std::string& nodePath, uint
   uint32_t type = 0;
   uint8_t data[256] = {};
   uint32_t dataSize = kDataLimit;
-  if (os.EnumRegistryValue(node.Get(), index, name, &nameSize, &type, data, &dataSize) !=
+  if (registry.EnumRegistryValue(node.Get(), index, name, &nameSize, &type, data, &dataSize) !=
       platform::kErrorSuccess) {
     return false;
   }
@@ -65,24 +51,25 @@ bool HardwareKeyBlocks(platform::Platform& os, const std::string& nodePath, uint
 
 // Every value of one device node; blocked when a key cannot be opened or
 // its hardware key names the drive.
-DeviceCheck CheckDeviceNode(platform::Platform& os, const std::string& nodePath) {
-  OpenKey node(os, nodePath);
+DeviceCheck CheckDeviceNode(platform::Registry& registry, const std::string& nodePath) {
+  platform::RegistryKeyGuard node(registry);
+  OpenNode(node, nodePath);
   if (!node.IsOpen()) return DeviceCheck::kBlocked;
   uint32_t values = 0;
-  if (os.RegistryValueCount(node.Get(), &values) != platform::kErrorSuccess) {
+  if (registry.RegistryValueCount(node.Get(), &values) != platform::kErrorSuccess) {
     return DeviceCheck::kBlocked;  // a node that cannot be searched is not known to be clear
   }
   for (uint32_t index = 0; index < values; ++index) {
     char name[kValueNameSize];
     uint32_t nameSize = sizeof name;
-    if (os.EnumRegistryValue(node.Get(), index, name, &nameSize, nullptr, nullptr, nullptr) !=
+    if (registry.EnumRegistryValue(node.Get(), index, name, &nameSize, nullptr, nullptr, nullptr) !=
         platform::kErrorSuccess) {
       continue;
     }
     name[sizeof name - 1] = '\0';
     if (std::strcmp(name, "HardWareKey") != 0) continue;
     bool opened = false;
-    const bool blocks = HardwareKeyBlocks(os, nodePath, index, &opened);
+    const bool blocks = HardwareKeyBlocks(registry, nodePath, index, &opened);
     if (!opened || blocks) return DeviceCheck::kBlocked;
   }
   return DeviceCheck::kClear;
@@ -90,18 +77,20 @@ DeviceCheck CheckDeviceNode(platform::Platform& os, const std::string& nodePath)
 
 }  // namespace
 
-DeviceCheck CheckConfigManagerDevices(platform::Platform& os) {
-  OpenKey tree(os, kDeviceTree);
+DeviceCheck CheckConfigManagerDevices(platform::Registry& registry) {
+  platform::RegistryKeyGuard tree(registry);
+  OpenNode(tree, kDeviceTree);
   if (!tree.IsOpen()) return DeviceCheck::kBlocked;
   for (uint32_t index = 0;; ++index) {
     char name[kKeyNameSize] = {};
-    const long listed = os.EnumRegistrySubkey(tree.Get(), index, name, sizeof name);
+    const long listed = registry.EnumRegistrySubkey(tree.Get(), index, name, sizeof name);
     if (listed == platform::kErrorNoMoreItems) break;
     // A listing that stops early (a name longer than the buffer, a failing
     // call) leaves nodes unsearched.
     if (listed != platform::kErrorSuccess) return DeviceCheck::kBlocked;
     name[sizeof name - 1] = '\0';
-    if (CheckDeviceNode(os, std::string(kDeviceTree) + "\\" + name) == DeviceCheck::kBlocked) {
+    if (CheckDeviceNode(registry, std::string(kDeviceTree) + "\\" + name) ==
+        DeviceCheck::kBlocked) {
       return DeviceCheck::kBlocked;
     }
   }

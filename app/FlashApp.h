@@ -14,14 +14,14 @@ class CFlashApp {
     virtual void RunLicensePage() = 0;  // returns when the program is to end
   };
 
-  CFlashApp(platform::Platform& os, Pages& pages) : os_(os), pages_(pages) {}
+  CFlashApp(platform::SystemInfo& system, Pages& pages) : system_(system), pages_(pages) {}
 
   // Always false: the process ends when it returns. A second copy returns
   // at once, without window, box or sound.
   bool InitInstance();
 
  private:
-  platform::Platform& os_;
+  platform::SystemInfo& system_;
   Pages& pages_;
   platform::Handle instanceMutex_ = nullptr;  // never closed: held for the process's life
 };

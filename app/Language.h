@@ -5,4 +5,4 @@
 #include "app/MessageCatalogue.h"
 #include "platform/Platform.h"
 
-Language DetectLanguage(platform::Platform& os);
+Language DetectLanguage(platform::SystemInfo& system);

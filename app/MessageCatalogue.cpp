@@ -25,9 +25,9 @@ unsigned Pick(Message message, Language language) {
   return language == Language::kJapanese ? pair.japanese : pair.english;
 }
 
-std::string LoadMessage(platform::Platform& os, unsigned id) {
+std::string LoadMessage(platform::Programs& program, unsigned id) {
   char buffer[kTextBufferSize];
-  const int length = os.LoadText(id, buffer, sizeof buffer);
+  const int length = program.LoadText(id, buffer, sizeof buffer);
   if (length <= 0) return std::string();
   return std::string(buffer, static_cast<size_t>(length));
 }

@@ -25,7 +25,7 @@ constexpr unsigned kVersionMenuTextId = 101;  // the one text both languages sha
 unsigned Pick(Message message, Language language);
 
 // The stored text, exactly as stored; empty for an id without text.
-std::string LoadMessage(platform::Platform& os, unsigned id);
+std::string LoadMessage(platform::Programs& program, unsigned id);
 
 // Fills %1 and %2 by the FormatMessage insert rule: an argument the text does
 // not use is ignored, and an insert without an argument stays empty.

@@ -30,21 +30,22 @@ const char* VersionLineFormat(OsDecision decision, bool windows9x, Language lang
 
 }  // namespace
 
-OsRecord ReadOsRecord(platform::Platform& os) {
+OsRecord ReadOsRecord(platform::SystemInfo& system) {
   OsRecord record;
   platform::OsVersion version;
-  if (os.QueryVersionExtended(version) || os.QueryVersion(version)) CopyVersion(version, record);
+  if (system.QueryVersionExtended(version) || system.QueryVersion(version))
+    CopyVersion(version, record);
   record.windows9x = record.platformId == platform::kPlatformWin32Windows;
   return record;
 }
 
-OsDecision DecideOsSupport(platform::Platform& os, OsRecord& record) {
+OsDecision DecideOsSupport(platform::Registry& registry, OsRecord& record) {
   if (record.platformId == platform::kPlatformWin32Windows) {
     if (record.minor == 0) return OsDecision::kRefusedGeneral;  // every Windows 95
     if (record.major == 4 && record.build < kFirstWin98Build) return OsDecision::kRefusedGeneral;
     record.deviceCheckRun = true;
-    return CheckConfigManagerDevices(os) == DeviceCheck::kClear ? OsDecision::kSupported
-                                                                : OsDecision::kRefusedDevice;
+    return CheckConfigManagerDevices(registry) == DeviceCheck::kClear ? OsDecision::kSupported
+                                                                      : OsDecision::kRefusedDevice;
   }
   if (record.platformId == platform::kPlatformWin32Nt) {
     if (record.major < 4) return OsDecision::kRefusedGeneral;
@@ -58,7 +59,7 @@ OsDecision DecideOsSupport(platform::Platform& os, OsRecord& record) {
   return OsDecision::kRefusedGeneral;
 }
 
-std::string RefusalText(platform::Platform& os, const OsRecord& record, OsDecision decision,
+std::string RefusalText(platform::Programs& program, const OsRecord& record, OsDecision decision,
                         Language language) {
   char line[256];
   std::snprintf(line, sizeof line, VersionLineFormat(decision, record.windows9x, language),
@@ -66,7 +67,7 @@ std::string RefusalText(platform::Platform& os, const OsRecord& record, OsDecisi
                 static_cast<int>(record.build));
   const Message text =
       decision == OsDecision::kRefusedDevice ? Message::DeviceRefusal : Message::OsRequirements;
-  return line + LoadMessage(os, Pick(text, language));
+  return line + LoadMessage(program, Pick(text, language));
 }
 
 bool CheckOsSupport(platform::Platform& os, Language language, OsRecord& record) {

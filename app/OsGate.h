@@ -22,13 +22,13 @@ struct OsRecord {
 enum class OsDecision { kSupported, kRefusedGeneral, kRefusedDevice };
 
 // Both version queries, the larger record first; all zero when both fail.
-OsRecord ReadOsRecord(platform::Platform& os);
+OsRecord ReadOsRecord(platform::SystemInfo& system);
 
 // Runs the device check where the system needs it and records that it ran.
-OsDecision DecideOsSupport(platform::Platform& os, OsRecord& record);
+OsDecision DecideOsSupport(platform::Registry& registry, OsRecord& record);
 
 // The refusal box's text: a version line, then the catalogue's text.
-std::string RefusalText(platform::Platform& os, const OsRecord& record, OsDecision decision,
+std::string RefusalText(platform::Programs& program, const OsRecord& record, OsDecision decision,
                         Language language);
 
 // The whole gate: on refusal it shows the box (question icon, one OK) and

@@ -1,6 +1,6 @@
 #include "app/ProgressSchedule.h"
 
-void RunProgressCycle(platform::Platform& os, const CAtapi& atapi, ProgressWindow& window,
+void RunProgressCycle(platform::Clock& clock, const CAtapi& atapi, ProgressWindow& window,
                       const std::string& text) {
   // Without a window the cycle still takes its time, so the polling of the
   // result is the same.
@@ -8,7 +8,7 @@ void RunProgressCycle(platform::Platform& os, const CAtapi& atapi, ProgressWindo
   window.SetRange(0, kProgressSteps, 1);
   window.SetText(text);
   for (int step = 0; step < kProgressSteps; ++step) {
-    if (atapi.UpdateResult() == RESULT_RUNNING) os.SleepFor(kProgressStepMs);
+    if (atapi.UpdateResult() == RESULT_RUNNING) clock.SleepFor(kProgressStepMs);
     window.Step();
     window.PeekAndPump(true);
     if (window.Cancelled()) break;
@@ -16,10 +16,10 @@ void RunProgressCycle(platform::Platform& os, const CAtapi& atapi, ProgressWindo
   window.Destroy();
 }
 
-uint8_t RunUpdateWithProgress(platform::Platform& os, CAtapi& atapi, ProgressWindow& window,
+uint8_t RunUpdateWithProgress(platform::Clock& clock, CAtapi& atapi, ProgressWindow& window,
                               const std::string& text, platform::ThreadRoutine worker) {
   atapi.SetUpdateResult(RESULT_RUNNING);
-  platform::Handle thread = os.StartThread(worker, &atapi);
+  platform::Handle thread = clock.StartThread(worker, &atapi);
   // Without a worker nothing was sent to the drive, and no result would ever
   // arrive to end the cycles.
   if (thread == nullptr) {
@@ -27,9 +27,9 @@ uint8_t RunUpdateWithProgress(platform::Platform& os, CAtapi& atapi, ProgressWin
     return RESULT_NOT_STARTED;
   }
   do {
-    RunProgressCycle(os, atapi, window, text);
+    RunProgressCycle(clock, atapi, window, text);
   } while (atapi.UpdateResult() == RESULT_RUNNING);
   // The worker has only its return left; it is not waited for.
-  os.CloseHandle(thread);
+  clock.CloseHandle(thread);
   return atapi.UpdateResult();
 }

@@ -18,12 +18,12 @@ constexpr const char* kProgressTitle = "Updating ...";
 
 // One window's life: created, stepped (sleeping only while the result is
 // not final), ended early by a cancel, destroyed.
-void RunProgressCycle(platform::Platform& os, const CAtapi& atapi, ProgressWindow& window,
+void RunProgressCycle(platform::Clock& clock, const CAtapi& atapi, ProgressWindow& window,
                       const std::string& text);
 
 // Starts `worker` on `atapi` and runs cycles until the result is final;
 // returns that result. A cancel only closes the current window: the worker
 // goes on and the next cycle opens a fresh one.
-uint8_t RunUpdateWithProgress(platform::Platform& os, CAtapi& atapi, ProgressWindow& window,
+uint8_t RunUpdateWithProgress(platform::Clock& clock, CAtapi& atapi, ProgressWindow& window,
                               const std::string& text,
                               platform::ThreadRoutine worker = UpdateWorker);

@@ -2,36 +2,36 @@
 
 namespace {
 
-std::string Text(platform::Platform& os, Message message, Language language,
+std::string Text(platform::Programs& program, Message message, Language language,
                  const std::string& productName = "") {
-  return FormatMessageText(LoadMessage(os, Pick(message, language)), productName);
+  return FormatMessageText(LoadMessage(program, Pick(message, language)), productName);
 }
 
 }  // namespace
 
-std::string OutcomeText(platform::Platform& os, uint8_t result, Language language,
+std::string OutcomeText(platform::Programs& program, uint8_t result, Language language,
                         const std::string& productName) {
   switch (result) {
     case RESULT_FINISHED:
-      return Text(os, Message::UpdateFinished, language);
+      return Text(program, Message::UpdateFinished, language);
     case RESULT_IMAGE_REJECTED:
-      return Text(os, Message::ChecksumError, language);
+      return Text(program, Message::ChecksumError, language);
     case RESULT_DRIVE_REJECTED:
-      return Text(os, Message::DriveUpToDate, language);
+      return Text(program, Message::DriveUpToDate, language);
     case RESULT_NOT_STARTED:
-      return Text(os, Message::UpdateFailed, language, productName) +
-             Text(os, Message::NothingSent, language);
+      return Text(program, Message::UpdateFailed, language, productName) +
+             Text(program, Message::NothingSent, language);
     default:
       // The flash did not end verified, whatever the engine met on the way.
-      return Text(os, Message::UpdateFailed, language, productName) +
-             Text(os, Message::HardwareError, language);
+      return Text(program, Message::UpdateFailed, language, productName) +
+             Text(program, Message::HardwareError, language);
   }
 }
 
-void ConcludeUpdate(platform::Platform& os, CAtapi& atapi, uint8_t result, Language language,
+void ConcludeUpdate(platform::Programs& program, CAtapi& atapi, uint8_t result, Language language,
                     const std::string& productName, OutcomeDisplay& display) {
-  const std::string exitHint = Text(os, Message::ExitHint, language);
-  const std::string text = OutcomeText(os, result, language, productName);
+  const std::string exitHint = Text(program, Message::ExitHint, language);
+  const std::string text = OutcomeText(program, result, language, productName);
   display.ShowPage(text, false);
   display.ShowBox(text);
   if (result != RESULT_FINISHED) {
@@ -40,5 +40,5 @@ void ConcludeUpdate(platform::Platform& os, CAtapi& atapi, uint8_t result, Langu
   }
   if (atapi.RestartWindows()) return;
   // The drive is updated; the user must still be able to restart and leave.
-  display.ShowPage(Text(os, Message::RestartNeeded, language, productName) + exitHint, true);
+  display.ShowPage(Text(program, Message::RestartNeeded, language, productName) + exitHint, true);
 }

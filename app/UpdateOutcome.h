@@ -21,11 +21,11 @@ class OutcomeDisplay {
 };
 
 // The outcome text of a final result, as the page and the box show it.
-std::string OutcomeText(platform::Platform& os, uint8_t result, Language language,
+std::string OutcomeText(platform::Programs& program, uint8_t result, Language language,
                         const std::string& productName);
 
 // The page gets the outcome text, then the box repeats it. A finished update
 // then restarts Windows with every button left disabled; any other result,
 // or a restart that Windows refused, leaves the exit hint and only Exit.
-void ConcludeUpdate(platform::Platform& os, CAtapi& atapi, uint8_t result, Language language,
+void ConcludeUpdate(platform::Programs& program, CAtapi& atapi, uint8_t result, Language language,
                     const std::string& productName, OutcomeDisplay& display);

@@ -35,8 +35,8 @@ class PageOutcome : public OutcomeDisplay {
 
 }  // namespace
 
-std::string ProfileFileName(platform::Platform& os) {
-  return ApplicationTitle(os) + ".INI";
+std::string ProfileFileName(platform::Programs& program) {
+  return ApplicationTitle(program) + ".INI";
 }
 
 void RunUpdateOnPage(platform::Platform& os, CAtapi& atapi, UpdatePage& page,

@@ -11,7 +11,7 @@
 #include "transport/Atapi.h"
 
 // The program's profile file, where the progress window leaves its position.
-std::string ProfileFileName(platform::Platform& os);
+std::string ProfileFileName(platform::Programs& program);
 
 // `refresh` puts the page's state on the screen; it runs each time the
 // outcome changes it.

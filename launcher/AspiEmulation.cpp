@@ -37,7 +37,9 @@ uint8_t DataDirection(uint8_t flags) {
 
 }  // namespace
 
-AspiEmulation::AspiEmulation(platform::Platform& os) : os_(os) {
+AspiEmulation::AspiEmulation(platform::Devices& devices, platform::Clock& clock,
+                             platform::SystemInfo& system)
+    : devices_(devices), clock_(clock), system_(system) {
   for (LetterEntry& row : letters_) ClearRow(row);
 }
 
@@ -52,7 +54,7 @@ int AspiEmulation::EnumerateCdromLetters() {
   int found = 0;
   for (int index = kFirstProbedLetter; index < kLetterCount; ++index) {
     const char root[] = {static_cast<char>('A' + index), ':', '\\', '\0'};
-    if (os_.DriveType(root) != platform::kDriveCdrom) continue;
+    if (devices_.DriveType(root) != platform::kDriveCdrom) continue;
     LetterEntry& row = letters_[index];
     ProbeDriveLetter(index, row);
     if (row.valid == 0) continue;
@@ -85,9 +87,9 @@ void AspiEmulation::ProbeDriveLetter(int letterIndex, LetterEntry& row) {
 
   uint32_t returned = 0;
   const bool answered =
-      os_.DeviceControl(handle, passthrough::IOCTL_SCSI_PASS_THROUGH_DIRECT, &record, sizeof record,
-                        &record, sizeof record, &returned);
-  os_.CloseHandle(handle);
+      devices_.DeviceControl(handle, passthrough::IOCTL_SCSI_PASS_THROUGH_DIRECT, &record,
+                             sizeof record, &record, sizeof record, &returned);
+  devices_.CloseHandle(handle);
   if (!answered) return;
 
   std::memcpy(row.inquiry, data, sizeof row.inquiry);
@@ -100,7 +102,7 @@ void AspiEmulation::ProbeDriveLetter(int letterIndex, LetterEntry& row) {
 
 platform::Handle AspiEmulation::OpenDriveLetter(int letterIndex) {
   platform::OsVersion version;
-  const bool known = os_.QueryVersion(version);
+  const bool known = system_.QueryVersion(version);
   uint32_t access = platform::kGenericRead;
   if (known && version.platformId == platform::kPlatformWin32Nt && version.major > 4) {
     access |= platform::kGenericWrite;  // 2000 and XP want it for pass-through
@@ -108,15 +110,15 @@ platform::Handle AspiEmulation::OpenDriveLetter(int letterIndex) {
   const char path[] = {'\\', '\\', '.', '\\', static_cast<char>('A' + letterIndex), ':', '\0'};
 
   // A drive busy spinning up refuses opens for a while.
-  const uint32_t start = os_.MultimediaTime();
+  const uint32_t start = clock_.MultimediaTime();
   platform::Handle handle;
   do {
-    handle = os_.OpenDeviceWith(path, access, platform::kFileShareRead);
-  } while (handle == platform::InvalidHandle() && os_.MultimediaTime() - start < kOpenRetryMs);
+    handle = devices_.OpenDeviceWith(path, access, platform::kFileShareRead);
+  } while (handle == platform::InvalidHandle() && clock_.MultimediaTime() - start < kOpenRetryMs);
   if (handle != platform::InvalidHandle()) return handle;
 
   // Some drivers want the other access mode.
-  return os_.OpenDeviceWith(path, access ^ platform::kGenericWrite, platform::kFileShareRead);
+  return devices_.OpenDeviceWith(path, access ^ platform::kGenericWrite, platform::kFileShareRead);
 }
 
 int AspiEmulation::CountEmulatedAdapters() const {
@@ -216,9 +218,9 @@ uint32_t AspiEmulation::ExecuteCommand(aspi::SRB_ExecSCSICmd& request, bool retr
   uint32_t error = platform::kErrorInvalidHandle;
   if (row.handle != platform::InvalidHandle()) {
     uint32_t returned = 0;
-    sent = os_.DeviceControl(row.handle, passthrough::IOCTL_SCSI_PASS_THROUGH_DIRECT, &record,
-                             sizeof record, &record, sizeof record, &returned);
-    if (!sent) error = os_.LastError();
+    sent = devices_.DeviceControl(row.handle, passthrough::IOCTL_SCSI_PASS_THROUGH_DIRECT, &record,
+                                  sizeof record, &record, sizeof record, &returned);
+    if (!sent) error = system_.LastError();
   }
   if (sent) {
     request.SRB_Status = aspi::SS_COMP;
@@ -239,7 +241,7 @@ uint32_t AspiEmulation::ExecuteCommand(aspi::SRB_ExecSCSICmd& request, bool retr
 
 void AspiEmulation::CloseLetter(LetterEntry& row) {
   if (row.handle == platform::InvalidHandle()) return;
-  os_.CloseHandle(row.handle);
+  devices_.CloseHandle(row.handle);
   row.handle = platform::InvalidHandle();
 }
 

@@ -29,7 +29,7 @@ struct LetterEntry {
 
 class AspiEmulation {
  public:
-  explicit AspiEmulation(platform::Platform& os);
+  AspiEmulation(platform::Devices& devices, platform::Clock& clock, platform::SystemInfo& system);
   ~AspiEmulation();
   AspiEmulation(const AspiEmulation&) = delete;
   AspiEmulation& operator=(const AspiEmulation&) = delete;
@@ -55,7 +55,9 @@ class AspiEmulation {
   uint32_t ExecuteCommand(aspi::SRB_ExecSCSICmd& request, bool retryAllowed);
   void CloseLetter(LetterEntry& row);
 
-  platform::Platform& os_;
+  platform::Devices& devices_;
+  platform::Clock& clock_;
+  platform::SystemInfo& system_;
   uint8_t adapterCount_ = 0;
   LetterEntry letters_[kLetterCount] = {};
   bool filled_ = false;

@@ -47,7 +47,7 @@ static_assert(sizeof(ExecRequest) == 84, "request record size");
 // drive object of the process.
 class AspiProcessState : public aspi::Manager {
  public:
-  explicit AspiProcessState(platform::Platform& os) : emulation_(os) {}
+  explicit AspiProcessState(platform::Platform& os) : emulation_(os, os, os) {}
 
   void BindLibrary(aspi::GetASPI32SupportInfoFn supportInfo, aspi::SendASPI32CommandFn send);
   void BindEmulation();

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "launcher/Atapiobj.h"
+#include "platform/RegistryKeyGuard.h"
 
 namespace launcher {
 
@@ -37,70 +38,64 @@ std::string ModelKeyPath(const char* identification) {
   return kModelKeyPrefix + name;
 }
 
-bool OpenModelKey(platform::Platform& os, const char* identification,
-                  platform::RegistryKey* modelKey) {
+bool OpenModelKey(platform::RegistryKeyGuard& modelKey, const char* identification) {
   const std::string path = ModelKeyPath(identification);
-  return os.OpenRegistryKey(platform::HkeyLocalMachine(), path.c_str(), platform::kKeyAllAccess,
-                            modelKey) == platform::kErrorSuccess;
+  return modelKey.Open(platform::HkeyLocalMachine(), path.c_str(), platform::kKeyAllAccess) ==
+         platform::kErrorSuccess;
 }
 
-std::vector<std::string> ListSubkeyNames(platform::Platform& os, platform::RegistryKey modelKey) {
+std::vector<std::string> ListSubkeyNames(platform::Registry& registry,
+                                         platform::RegistryKey modelKey) {
   std::vector<std::string> names;
   char name[kSubkeyNameSize];
   for (uint32_t index = 0;; ++index) {
     std::memset(name, 0, sizeof name);
-    if (os.EnumRegistrySubkey(modelKey, index, name, sizeof name) != platform::kErrorSuccess) break;
+    if (registry.EnumRegistrySubkey(modelKey, index, name, sizeof name) !=
+        platform::kErrorSuccess) {
+      break;
+    }
     names.emplace_back(name, strnlen(name, sizeof name));
   }
   return names;
 }
 
-bool FindInstanceKey(platform::Platform& os, const char* identification,
-                     platform::RegistryKey* instanceKey) {
-  platform::RegistryKey modelKey = nullptr;
-  if (!OpenModelKey(os, identification, &modelKey)) return false;
+bool FindInstanceKey(platform::Registry& registry, const char* identification,
+                     platform::RegistryKeyGuard& instanceKey) {
+  platform::RegistryKeyGuard modelKey(registry);
+  if (!OpenModelKey(modelKey, identification)) return false;
 
-  bool found = false;
-  for (const std::string& name : ListSubkeyNames(os, modelKey)) {
-    platform::RegistryKey subkey = nullptr;
-    if (os.OpenRegistryKey(modelKey, name.c_str(), platform::kKeyAllAccess, &subkey) !=
+  for (const std::string& name : ListSubkeyNames(registry, modelKey.Get())) {
+    if (instanceKey.Open(modelKey.Get(), name.c_str(), platform::kKeyAllAccess) !=
         platform::kErrorSuccess) {
       break;
     }
     char revision[kRevisionBufferSize] = {};
     uint32_t size = sizeof revision;
-    const bool read =
-        os.QueryRegistryValue(subkey, kRevisionValue, nullptr, reinterpret_cast<uint8_t*>(revision),
-                              &size) == platform::kErrorSuccess;
-    if (read && RevisionMatches(identification, revision)) {
-      *instanceKey = subkey;
-      found = true;
-      break;
-    }
-    os.CloseRegistryKey(subkey);
+    const bool read = registry.QueryRegistryValue(instanceKey.Get(), kRevisionValue, nullptr,
+                                                  reinterpret_cast<uint8_t*>(revision),
+                                                  &size) == platform::kErrorSuccess;
+    if (read && RevisionMatches(identification, revision)) return true;
+    instanceKey.Close();
   }
-  os.CloseRegistryKey(modelKey);
-  return found;
+  return false;
 }
 
-uint8_t ReadAutoInsertNotification(platform::Platform& os, const char* identification) {
-  platform::RegistryKey key = nullptr;
-  if (!FindInstanceKey(os, identification, &key)) return kNotificationUnknown;
+uint8_t ReadAutoInsertNotification(platform::Registry& registry, const char* identification) {
+  platform::RegistryKeyGuard key(registry);
+  if (!FindInstanceKey(registry, identification, key)) return kNotificationUnknown;
   uint8_t value = 0;
   uint32_t size = sizeof value;
-  const long result = os.QueryRegistryValue(key, kNotificationValue, nullptr, &value, &size);
-  os.CloseRegistryKey(key);
+  const long result =
+      registry.QueryRegistryValue(key.Get(), kNotificationValue, nullptr, &value, &size);
   return result == platform::kErrorSuccess ? value : kNotificationUnknown;
 }
 
-bool WriteAutoInsertNotification(platform::Platform& os, const char* identification,
+bool WriteAutoInsertNotification(platform::Registry& registry, const char* identification,
                                  uint8_t value) {
-  platform::RegistryKey key = nullptr;
-  if (!FindInstanceKey(os, identification, &key)) return false;
-  const long result =
-      os.SetRegistryValue(key, kNotificationValue, platform::kRegBinary, &value, sizeof value);
-  os.CloseRegistryKey(key);
-  return result == platform::kErrorSuccess;
+  platform::RegistryKeyGuard key(registry);
+  if (!FindInstanceKey(registry, identification, key)) return false;
+  return registry.SetRegistryValue(key.Get(), kNotificationValue, platform::kRegBinary, &value,
+                                   sizeof value) == platform::kErrorSuccess;
 }
 
 }  // namespace launcher

@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/Registry.h"
+#include "platform/RegistryKeyGuard.h"
 
 namespace launcher {
 
@@ -20,15 +21,16 @@ constexpr uint8_t kNotificationUnknown = 2;  // no instance key, or no readable 
 
 // "Enum\SCSI\" and the first 25 identification characters, blanks as underscores.
 std::string ModelKeyPath(const char* identification);
-bool OpenModelKey(platform::Platform& os, const char* identification,
-                  platform::RegistryKey* modelKey);
-std::vector<std::string> ListSubkeyNames(platform::Platform& os, platform::RegistryKey modelKey);
-// The subkey whose RevisionLevel matches the identification's revision; the
-// caller closes it.
-bool FindInstanceKey(platform::Platform& os, const char* identification,
-                     platform::RegistryKey* instanceKey);
+bool OpenModelKey(platform::RegistryKeyGuard& modelKey, const char* identification);
+std::vector<std::string> ListSubkeyNames(platform::Registry& registry,
+                                         platform::RegistryKey modelKey);
+// Opens into instanceKey the subkey whose RevisionLevel matches the
+// identification's revision; false (and instanceKey empty) when none does.
+bool FindInstanceKey(platform::Registry& registry, const char* identification,
+                     platform::RegistryKeyGuard& instanceKey);
 
-uint8_t ReadAutoInsertNotification(platform::Platform& os, const char* identification);
-bool WriteAutoInsertNotification(platform::Platform& os, const char* identification, uint8_t value);
+uint8_t ReadAutoInsertNotification(platform::Registry& registry, const char* identification);
+bool WriteAutoInsertNotification(platform::Registry& registry, const char* identification,
+                                 uint8_t value);
 
 }  // namespace launcher

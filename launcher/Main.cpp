@@ -10,19 +10,19 @@ namespace launcher {
 
 namespace {
 
-void ShowMissing(platform::Platform& os, const char* what) {
+void ShowMissing(platform::Screen& screen, const char* what) {
   const std::string text = std::string(what) + kMissingSuffix;
-  os.ShowMessageBox(text.c_str(), kErrorCaption, platform::kMbOk);
+  screen.ShowMessageBox(text.c_str(), kErrorCaption, platform::kMbOk);
 }
 
-bool IsNtFamily(platform::Platform& os) {
+bool IsNtFamily(platform::SystemInfo& system) {
   platform::OsVersion version;
-  return os.QueryVersion(version) && version.platformId == platform::kPlatformWin32Nt;
+  return system.QueryVersion(version) && version.platformId == platform::kPlatformWin32Nt;
 }
 
 }  // namespace
 
-bool StartFlasher(platform::Platform& os) {
+bool StartFlasher(platform::Programs& programs) {
   platform::ProgramStart start;
   start.applicationName = kFlasherFileName;
   start.commandLine = nullptr;
@@ -30,7 +30,7 @@ bool StartFlasher(platform::Platform& os) {
   start.threadHandleInheritable = false;
   start.inheritHandles = false;
   start.creationFlags = 0;
-  return os.StartProgram(start);
+  return programs.StartProgram(start);
 }
 
 void RunStartupFlow(platform::Platform& os, const TAtapi& atapi, MainFormRunner& form) {

@@ -20,7 +20,7 @@ class MainFormRunner {
 
 // Starts "FlashK818R.exe" from the current folder, without arguments and
 // without waiting for it.
-bool StartFlasher(platform::Platform& os);
+bool StartFlasher(platform::Programs& programs);
 
 void RunStartupFlow(platform::Platform& os, const TAtapi& atapi, MainFormRunner& form);
 

@@ -24,12 +24,12 @@ uint16_t SumBytes(const uint8_t* bytes, uint32_t length) {
 
 namespace {
 
-void SumBlocks(platform::Platform& os, platform::File file, uint8_t* buffer,
+void SumBlocks(platform::Files& files, platform::File file, uint8_t* buffer,
                const ImageHeader& header, CheckReport& report) {
   uint32_t sum = 0;
   for (int block = 0; block < header.BlockCount(); ++block) {
     const uint16_t length = header.BlockLength(block);
-    if (length == 0 || os.ReadFile(file, buffer, length) != length) {
+    if (length == 0 || files.ReadFile(file, buffer, length) != length) {
       report.verdict = Verdict::kShortBlock;
       return;
     }
@@ -44,28 +44,29 @@ void SumBlocks(platform::Platform& os, platform::File file, uint8_t* buffer,
 
 }  // namespace
 
-CheckReport CheckImage(platform::Platform& os, const char* fileName, ImageHeader& header) {
+CheckReport CheckImage(platform::Files& files, platform::Devices& memory, const char* fileName,
+                       ImageHeader& header) {
   CheckReport report;
   std::memset(header.bytes, 0, sizeof header.bytes);
-  platform::File file = os.OpenFileForReading(fileName);
+  platform::File file = files.OpenFileForReading(fileName);
   if (file == nullptr) {
     report.verdict = Verdict::kCannotOpen;
     return report;
   }
-  os.ReadFile(file, header.bytes, sizeof header.bytes);
+  files.ReadFile(file, header.bytes, sizeof header.bytes);
   if (!HasModelTag(header)) {
     report.verdict = Verdict::kWrongTag;
   } else if (!BlockCountInRange(header)) {
     report.verdict = Verdict::kBadBlockCount;
-  } else if (!os.SeekFile(file, kImageHeaderSize)) {
+  } else if (!files.SeekFile(file, kImageHeaderSize)) {
     report.verdict = Verdict::kShortBlock;
-  } else if (auto* buffer = static_cast<uint8_t*>(os.AllocateBuffer(kWorkingBufferSize))) {
-    SumBlocks(os, file, buffer, header, report);
-    os.FreeBuffer(buffer);
+  } else if (auto* buffer = static_cast<uint8_t*>(memory.AllocateBuffer(kWorkingBufferSize))) {
+    SumBlocks(files, file, buffer, header, report);
+    memory.FreeBuffer(buffer);
   } else {
     report.verdict = Verdict::kNoMemory;
   }
-  os.CloseFile(file);
+  files.CloseFile(file);
   return report;
 }
 

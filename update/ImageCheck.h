@@ -31,7 +31,8 @@ struct CheckReport {
 // Fills header from the file (zero where the file is shorter) and checks the
 // tag, the block count, that every block reads whole, and the sum. The file
 // is closed and the working buffer released before it returns.
-CheckReport CheckImage(platform::Platform& os, const char* fileName, ImageHeader& header);
+CheckReport CheckImage(platform::Files& files, platform::Devices& memory, const char* fileName,
+                       ImageHeader& header);
 
 bool HasModelTag(const ImageHeader& header);
 bool BlockCountInRange(const ImageHeader& header);

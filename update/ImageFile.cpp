@@ -3,7 +3,7 @@
 #include "update/ImageCheck.h"
 
 bool CAtapi::CheckImageFile(const char* fileName) {
-  const image::CheckReport report = image::CheckImage(os_, fileName, image_);
+  const image::CheckReport report = image::CheckImage(os_, os_, fileName, image_);
   switch (report.verdict) {
     case image::Verdict::kGood:
       return true;

@@ -25,12 +25,13 @@ struct Script {
   uint64_t doneAfterUs = 0;
   uint8_t result = RESULT_FINISHED;
   int runs = 0;
+  sim::VirtualClock* clock = nullptr;  // of the run's simulated PC
 } g_script;
 
 uint32_t ResultLater(void* parameter) {
   auto* atapi = static_cast<CAtapi*>(parameter);
   ++g_script.runs;
-  sim::VirtualClock& clock = sim::SimPc::Active()->Clock();
+  sim::VirtualClock& clock = *g_script.clock;
   const uint8_t result = g_script.result;
   clock.ScheduleAt(clock.NowUs() + g_script.doneAfterUs,
                    [atapi, result]() { atapi->SetUpdateResult(result); });
@@ -39,7 +40,7 @@ uint32_t ResultLater(void* parameter) {
 
 struct ScheduledRun {
   explicit ScheduledRun(uint64_t doneAfterUs) : atapi(pc), window(pc) {
-    g_script = Script{doneAfterUs, RESULT_FINISHED, 0};
+    g_script = Script{doneAfterUs, RESULT_FINISHED, 0, &pc.Clock()};
   }
   uint8_t Go() {
     startUs = pc.Clock().NowUs();

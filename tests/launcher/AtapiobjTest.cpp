@@ -392,7 +392,7 @@ TEST(LauncherEmulation, OpenRetriesForTenSecondsThenTriesTheOtherAccessMode) {
     sim::SimPc pc(test.windows);
     pc.AttachCdrom('D', K818r());
     pc.RefuseDeviceAccess('D', test.refused);
-    launcher::AspiEmulation emulation(pc);
+    launcher::AspiEmulation emulation(pc, pc, pc);
     platform::Handle handle = emulation.OpenDriveLetter(3);
     const std::vector<sim::DeviceOpenRecord>& opens = pc.DeviceOpens();
     ASSERT_GE(opens.size(), 3u);
@@ -415,7 +415,7 @@ TEST(LauncherEmulation, OpenThatSucceedsWithinTheRetriesKeepsItsAccessMode) {
   sim::SimPc pc(sim::WindowsVersion::kWinXp);
   pc.AttachCdrom('E', K818r());
   pc.FailOpen('E', platform::kErrorAccessDenied, 3);
-  launcher::AspiEmulation emulation(pc);
+  launcher::AspiEmulation emulation(pc, pc, pc);
   platform::Handle handle = emulation.OpenDriveLetter(4);
   ASSERT_NE(handle, platform::InvalidHandle());
   ASSERT_EQ(pc.DeviceOpens().size(), 4u);
@@ -426,7 +426,7 @@ TEST(LauncherEmulation, OpenThatSucceedsWithinTheRetriesKeepsItsAccessMode) {
 TEST(LauncherEmulation, CommandOnALetterThatNoLongerOpensFails) {
   sim::SimPc pc(sim::WindowsVersion::kWinXp);
   pc.AttachCdrom('D', K818r());
-  launcher::AspiEmulation emulation(pc);
+  launcher::AspiEmulation emulation(pc, pc, pc);
   ASSERT_EQ(emulation.EnumerateCdromLetters(), 1);
   pc.FailOpen('D');
 
@@ -463,7 +463,7 @@ TEST(LauncherEmulation, MediaChangeOrBadHandleGetsOneFreshProbeAndOneRetry) {
     sim::SimPc pc(sim::WindowsVersion::kWinXp);
     auto drive = K818r();
     pc.AttachCdrom('D', drive);
-    launcher::AspiEmulation emulation(pc);
+    launcher::AspiEmulation emulation(pc, pc, pc);
     ASSERT_EQ(emulation.EnumerateCdromLetters(), 1);
     // The INQUIRYs after the probe's fail; a re-probe counts among them.
     drive->AddFault(sim::Fault::TransportError(sim::CommandKind::kInquiry, 2, test.error)

@@ -70,7 +70,7 @@ void PrintTag(const ImageHeader& header) {
 int Inspect(const char* fileName) {
   StdioPlatform os;
   ImageHeader header;
-  const image::CheckReport report = image::CheckImage(os, fileName, header);
+  const image::CheckReport report = image::CheckImage(os, os, fileName, header);
   std::printf("file            %s\n", fileName);
   if (report.verdict == image::Verdict::kCannotOpen) {
     std::printf("verdict         rejected: %s\n", image::VerdictText(report.verdict));
