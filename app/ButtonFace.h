@@ -3,12 +3,7 @@
 // middle (one pixel down and right while pushed) and the focus rectangle.
 #pragma once
 
-struct Box {
-  int left;
-  int top;
-  int right;
-  int bottom;
-};
+#include "app/PageLayout.h"
 
 // The face: the whole item, or one pixel inside the black default frame.
 Box FaceBox(const Box& item, bool defaultStyled);

@@ -2,6 +2,14 @@
 // and where it goes.
 #pragma once
 
+// A rectangle in pixels, edges as Windows gives them.
+struct Box {
+  int left;
+  int top;
+  int right;
+  int bottom;
+};
+
 struct BannerPlacement {
   unsigned bitmapId;
   int x;

@@ -13,9 +13,8 @@ namespace {
 constexpr uint8_t kInquiryCdb[12] = {0x12, 0, 0, 0, 0x24, 0, 0, 0, 0, 0, 0, 0};  // 36 bytes
 constexpr uint32_t kInquiryLength = 36;
 constexpr int kIdentificationOffset = 8;
-constexpr uint8_t kCdbLength = 12;
-constexpr uint32_t kCommandTimeoutMs = 30000;
-constexpr uint32_t kDeviceTypePollLimitMs = 30000;
+// 18 sense bytes; 30 s for a command and for a device type.
+constexpr aspi::RequestSettings kRequests = {kRequestSenseLength, 30000, 30000, aspi::SS_ERR};
 constexpr int kTargets = 8;
 constexpr int kLuns = 8;
 
@@ -44,7 +43,8 @@ uint32_t AspiProcessState::SendASPI32Command(void* request) {
   return send_ != nullptr ? send_(request) : aspi::SS_ERR;
 }
 
-TAtapiImp::TAtapiImp(platform::Platform& os, AspiProcessState& aspi) : os_(os), aspi_(aspi) {
+TAtapiImp::TAtapiImp(platform::Platform& os, AspiProcessState& aspi)
+    : os_(os), aspi_(aspi), path_(os, os, aspi, kRequests) {
   if (!LoadAspiLibrary()) {
     platform::OsVersion version;
     const bool known = os_.QueryVersion(version);
@@ -101,18 +101,8 @@ int TAtapiImp::ScanCdromDevices() {
   for (int adapter = 0; adapter < adapterCount; ++adapter) {
     for (int target = 0; target < kTargets; ++target) {
       for (int lun = 0; lun < kLuns; ++lun) {
-        std::memset(&block, 0, sizeof block);
-        block.SRB_Cmd = aspi::SC_GET_DEV_TYPE;
-        block.SRB_HaId = static_cast<uint8_t>(adapter);
-        block.SRB_Target = static_cast<uint8_t>(target);
-        block.SRB_Lun = static_cast<uint8_t>(lun);
-        aspi_.SendASPI32Command(&block);
-        // A manager that never answers must not hang the launcher before its first window.
-        const uint32_t pollStart = os_.TickCount();
-        while (block.SRB_Status == aspi::SS_PENDING &&
-               os_.TickCount() - pollStart < kDeviceTypePollLimitMs) {
-          PumpMessages();
-        }
+        path_.QueryDeviceType(block, {static_cast<uint8_t>(adapter), static_cast<uint8_t>(target),
+                                      static_cast<uint8_t>(lun)});
         if (block.SRB_Status != aspi::SS_COMP || block.SRB_DeviceType != aspi::DTYPE_CDROM) {
           continue;
         }
@@ -151,49 +141,12 @@ void TAtapiImp::SelectDevice(int row) {
 uint8_t TAtapiImp::ExecScsiCommand(const uint8_t* cdb, void* buffer, uint32_t length,
                                    uint8_t direction) {
   if (request_ == nullptr || !aspi_.Bound()) return aspi::SS_ERR;
-  platform::Handle event = os_.CreateManualEvent();
-  if (event == nullptr) return aspi::SS_ERR;
-
-  aspi::SRB_ExecSCSICmd& request = request_->srb;
-  request.SRB_Cmd = aspi::SC_EXEC_SCSI_CMD;
-  request.SRB_HaId = hostAdapter_;
-  request.SRB_Target = target_;
-  request.SRB_Lun = lun_;
-  request.SRB_Flags = static_cast<uint8_t>(direction | aspi::SRB_EVENT_NOTIFY);
-  request.SRB_BufLen = length;
-  request.SRB_BufPointer = static_cast<uint8_t*>(buffer);
-  request.SRB_SenseLen = kRequestSenseLength;
-  request.SRB_CDBLen = kCdbLength;
-  request.SRB_PostProc = event;
-  std::memcpy(request.CDBByte, cdb, kCdbLength);
+  // The 18 sense bytes reach past the record's own sense area into the room
+  // the request keeps after it.
   std::memset(reinterpret_cast<uint8_t*>(request_) + offsetof(aspi::SRB_ExecSCSICmd, SenseArea), 0,
               kRequestSenseLength);
-
-  aspi_.SendASPI32Command(request_);
-  if (request.SRB_Status != aspi::SS_PENDING) {
-    os_.CloseHandle(event);
-    return request.SRB_Status;
-  }
-  const uint32_t wait = os_.WaitForObject(event, kCommandTimeoutMs);
-  if (wait == platform::kWaitObject0) {
-    os_.CloseHandle(event);
-    return request.SRB_Status;
-  }
-  if (wait == platform::kWaitTimeout || wait == platform::kWaitFailed) AbortRequest(request_);
-  os_.CloseHandle(event);
-  return aspi::SS_ERR;
-}
-
-void TAtapiImp::AbortRequest(void* request) {
-  aspi::SRB_Abort abort = {};
-  abort.SRB_Cmd = aspi::SC_ABORT_SRB;
-  abort.SRB_HaId = hostAdapter_;
-  abort.SRB_ToAbort = request;
-  aspi_.SendASPI32Command(&abort);
-}
-
-void TAtapiImp::PumpMessages() {
-  os_.PumpOneMessage();
+  return path_.Execute(request_->srb, {hostAdapter_, target_, lun_}, cdb, buffer, length,
+                       direction);
 }
 
 }  // namespace launcher

@@ -12,6 +12,7 @@
 
 #include "launcher/AspiEmulation.h"
 #include "platform/AspiRecords.h"
+#include "platform/AspiRequestPath.h"
 #include "platform/Platform.h"
 
 namespace launcher {
@@ -44,7 +45,7 @@ static_assert(sizeof(ExecRequest) == 84, "request record size");
 
 // The two entry points and the emulation's letter table, shared by every
 // drive object of the process.
-class AspiProcessState {
+class AspiProcessState : public aspi::Manager {
  public:
   explicit AspiProcessState(platform::Platform& os) : emulation_(os, os, os) {}
 
@@ -54,7 +55,7 @@ class AspiProcessState {
   bool Emulated() const { return emulated_; }
 
   uint32_t GetASPI32SupportInfo();
-  uint32_t SendASPI32Command(void* request);
+  uint32_t SendASPI32Command(void* request) override;
 
   AspiEmulation& Emulation() { return emulation_; }
 
@@ -76,8 +77,6 @@ class TAtapiImp {
   static bool IsTargetDrive(const char* identification);
   void SelectDevice(int row);
   uint8_t ExecScsiCommand(const uint8_t* cdb, void* buffer, uint32_t length, uint8_t direction);
-  void AbortRequest(void* request);
-  void PumpMessages();
 
   int DeviceCount() const { return deviceCount_; }
   const DeviceRecord& Device(int row) const { return devices_[row]; }
@@ -87,6 +86,7 @@ class TAtapiImp {
 
   platform::Platform& os_;
   AspiProcessState& aspi_;
+  aspi::RequestPath path_;
 
   uint8_t hostAdapter_ = 0;
   uint8_t target_ = 0;

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Builds what the tests need and runs every test of the kit:
+#   0. the layout check: outside win32/ folders (and tests/ and tools/) no
+#      file includes windows.h or a header from a win32/ folder;
 #   1. the host suites (GoogleTest over the logic and the simulated PC);
 #   2. the Wine tests, which run the real programs against the simulated
 #      drive (skipped where Wine, Xvfb or ImageMagick is missing);
@@ -25,6 +27,19 @@ tools/ensure-deps.sh || exit 1
 configure() {
   local preset=$1
   [[ -f $build_root/$preset/CMakeCache.txt ]] || cmake --preset "$preset" -B "$build_root/$preset"
+}
+
+# Window and entry-point code lives in win32/ folders; everything else builds
+# on the host, so it must not reach for windows.h or for that code.
+plain_includes() {
+  local offenders
+  offenders=$(find . \( -path ./.git -o -path './build*' -o -path ./tests -o -path ./tools \
+    -o -name win32 \) -prune -o -type f \( -name '*.h' -o -name '*.hpp' -o -name '*.c' \
+    -o -name '*.cpp' -o -name '*.inc' \) -print0 |
+    xargs -0 -r grep -niE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]([^>"]*/)?(windows\.h|[^>"]*win32/)')
+  [[ -z $offenders ]] && return 0
+  printf '%s\n' "$offenders" 'these files outside win32/ include windows.h or window code' >&2
+  return 1
 }
 
 host_tests() {
@@ -68,6 +83,7 @@ group() {
   if "$@"; then passed+=("$name"); else failed+=("$name"); fi
 }
 
+group "plain code keeps out of win32/" plain_includes
 group "host tests" host_tests
 group "Wine tests" wine_tests
 group "Win32 backend under Wine" backend_tests

@@ -12,7 +12,25 @@ aspi::GetASPI32SupportInfoFn GetASPI32SupportInfo = nullptr;
 aspi::SendASPI32CommandFn SendASPI32Command = nullptr;
 }  // namespace aspi_entry
 
-CAtapi::CAtapi(platform::Platform& os) : os_(os) {
+namespace {
+
+// 14 sense bytes; 30 s for a command and for a device type.
+constexpr aspi::RequestSettings kAspiRequests = {aspi::SENSE_LEN, 30000, 30000, aspi::SS_ERR};
+
+class LibraryManager : public aspi::Manager {
+ public:
+  uint32_t SendASPI32Command(void* srb) override { return aspi_entry::SendASPI32Command(srb); }
+};
+
+// Reached during static initialisation, when the drive object is built.
+aspi::Manager& Library() {
+  static LibraryManager library;
+  return library;
+}
+
+}  // namespace
+
+CAtapi::CAtapi(platform::Platform& os) : os_(os), aspiPath_(os, os, Library(), kAspiRequests) {
   IsWindowsNt();
   if (!ntFamily_ && !BindAspiLibrary()) {
     os_.ShowMessageBox(kAspiMissingText, kTransportCaption,

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "platform/AspiRecords.h"
+#include "platform/AspiRequestPath.h"
 #include "platform/PassThroughRecords.h"
 #include "platform/Platform.h"
 #include "update/ImageHeader.h"
@@ -63,9 +64,7 @@ class CAtapi {
   bool IsWindowsNt();
   uint8_t SendCommand(const uint8_t* cdb, void* buffer, uint32_t length, uint8_t direction);
   uint8_t SendPassThrough(const uint8_t* cdb, void* buffer, uint32_t length, uint8_t dataIn);
-  void AbortRequest(aspi::SRB_ExecSCSICmd* request);
   void ShowSystemError(uint32_t code);
-  void PumpMessages();
   SenseTriple LastSense() const;
   // The DeviceIoControl of the last pass-through command failed.
   bool LastCallFailed() const { return ntFamily_ && passThroughCallFailed_; }
@@ -114,6 +113,7 @@ class CAtapi {
   void RecordDrive(const uint8_t* inquiry, const char* driveLetter);
 
   platform::Platform& os_;
+  aspi::RequestPath aspiPath_;
 
   // Members in the order the drive object has always laid them out.
   platform::Handle deviceHandle_ = nullptr;

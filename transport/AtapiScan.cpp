@@ -14,7 +14,6 @@ constexpr int kRevisionOffset = 32;
 constexpr int kRevisionLength = 4;
 constexpr int kMaxPassThroughDrives = 4;
 constexpr int kLetterCount = 25;  // A: to Y:; Z: is never examined
-constexpr int64_t kDeviceTypePollLimitMs = 30000;
 
 const char* const kKnownRevisions[] = {"1.00", "1.01", "1.02", "1.03", "1.04", "1.05", "1.06",
                                        "1.07", "1.08", "1.09", "1.10", "1.11", "1.12", "1.13",
@@ -103,25 +102,11 @@ int CAtapi::ScanAspiDrives() {
   int cdromDevices = 0;
   aspi::SRB_GDEVBlock block;
   uint8_t inquiry[kInquiryBufferSize];
-  const int64_t ticksPerSecond = os_.PerformanceFrequency();
 
   for (int adapter = 0; adapter < adapterCount; ++adapter) {
     for (uint8_t target = 0; target < 8; ++target) {
       for (uint8_t lun = 0; lun < 8; ++lun) {
-        std::memset(&block, 0, sizeof block);
-        block.SRB_Cmd = aspi::SC_GET_DEV_TYPE;
-        block.SRB_HaId = static_cast<uint8_t>(adapter);
-        block.SRB_Target = target;
-        block.SRB_Lun = lun;
-        aspi_entry::SendASPI32Command(&block);
-
-        // A manager that never answers must not hang the program before any window exists.
-        const int64_t pollStart = os_.PerformanceCounter();
-        while (block.SRB_Status == aspi::SS_PENDING) {
-          PumpMessages();
-          const int64_t elapsedMs = (os_.PerformanceCounter() - pollStart) * 1000 / ticksPerSecond;
-          if (elapsedMs > kDeviceTypePollLimitMs) break;
-        }
+        aspiPath_.QueryDeviceType(block, {static_cast<uint8_t>(adapter), target, lun});
         if (block.SRB_Status != aspi::SS_COMP || block.SRB_DeviceType != aspi::DTYPE_CDROM) {
           continue;
         }

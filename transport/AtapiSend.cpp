@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr uint32_t kAspiCommandTimeoutMs = 30000;
 constexpr uint32_t kPassThroughTimeoutSeconds = 60;
 constexpr uint8_t kPassThroughSenseLength = 24;
 constexpr uint8_t kTransportFailureStatus = aspi::SS_ERR;
@@ -64,42 +63,8 @@ uint8_t CAtapi::SendPassThrough(const uint8_t* cdb, void* buffer, uint32_t lengt
 
 uint8_t CAtapi::SendAspi(const uint8_t* cdb, void* buffer, uint32_t length, uint8_t direction) {
   if (request_ == nullptr || !aspi_entry::Bound()) return kTransportFailureStatus;
-
-  platform::Handle event = os_.CreateManualEvent();
-  if (event == nullptr) return kTransportFailureStatus;
-
-  aspi::SRB_ExecSCSICmd& request = *request_;
-  request.SRB_Cmd = aspi::SC_EXEC_SCSI_CMD;
-  request.SRB_HaId = hostAdapter_;
-  request.SRB_Flags = static_cast<uint8_t>(direction | aspi::SRB_EVENT_NOTIFY);
-  request.SRB_Target = target_;
-  request.SRB_Lun = lun_;
-  request.SRB_BufLen = length;
-  request.SRB_BufPointer = static_cast<uint8_t*>(buffer);
-  request.SRB_SenseLen = aspi::SENSE_LEN;
-  request.SRB_CDBLen = kCdbLength;
-  request.SRB_PostProc = event;
-  std::memcpy(request.CDBByte, cdb, kCdbLength);
-
-  aspi_entry::SendASPI32Command(&request);
-  if (request.SRB_Status != aspi::SS_PENDING) {
-    os_.CloseHandle(event);
-    return request.SRB_Status;
-  }
-  const uint32_t wait = os_.WaitForObject(event, kAspiCommandTimeoutMs);
-  os_.CloseHandle(event);
-  if (wait == platform::kWaitObject0) return request.SRB_Status;
-  AbortRequest(&request);
-  return kTransportFailureStatus;
-}
-
-void CAtapi::AbortRequest(aspi::SRB_ExecSCSICmd* request) {
-  if (!aspi_entry::Bound()) return;
-  aspi::SRB_Abort abort = {};
-  abort.SRB_Cmd = aspi::SC_ABORT_SRB;
-  abort.SRB_HaId = hostAdapter_;
-  abort.SRB_ToAbort = request;
-  aspi_entry::SendASPI32Command(&abort);
+  return aspiPath_.Execute(*request_, {hostAdapter_, target_, lun_}, cdb, buffer, length,
+                           direction);
 }
 
 void CAtapi::ShowSystemError(uint32_t code) {
@@ -111,10 +76,6 @@ void CAtapi::ShowSystemError(uint32_t code) {
     std::snprintf(message, sizeof message, kFormatFailedFormat, static_cast<int>(os_.LastError()));
   }
   os_.ShowMessageBox(message, kTransportCaption, platform::kMbOk | platform::kMbIconStop);
-}
-
-void CAtapi::PumpMessages() {
-  os_.PumpOneMessage();
 }
 
 SenseTriple CAtapi::LastSense() const {

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "app/ProgressLayout.h"
+
 // Common controls 4.70 (Windows 98, NT 4.0 with Internet Explorer 3) and
 // later know these; the kit's headers target older systems.
 #ifndef PBS_SMOOTH
@@ -20,8 +22,6 @@ constexpr int kCancelId = 10;
 constexpr int kTextId = 11;
 constexpr int kBarId = 12;
 constexpr char kCancelLabel[] = " Cancel ";
-constexpr int kMargin = 10;
-constexpr int kTextWidth = 332;
 constexpr int kInitialWidth = 390;
 constexpr int kInitialHeight = 130;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION;
@@ -42,6 +42,10 @@ bool RegisterWindowClass(WNDPROC procedure) {
   windowClass.lpszClassName = kClassName;
   registered = ::RegisterClassA(&windowClass) != 0;
   return registered;
+}
+
+void Place(HWND control, const Box& box) {
+  ::MoveWindow(control, box.left, box.top, box.right - box.left, box.bottom - box.top, FALSE);
 }
 
 HFONT CreateMessageFont() {
@@ -139,20 +143,14 @@ void CUpdateProgressWnd::Layout() {
   if (oldFont != nullptr) ::SelectObject(dc, oldFont);
   ::ReleaseDC(window_, dc);
 
-  const int edgeX = ::GetSystemMetrics(SM_CXEDGE);
-  const int edgeY = ::GetSystemMetrics(SM_CYEDGE);
-  const int textHeight = lines.bottom - lines.top;
-  const int buttonWidth = label.cx + 4 * edgeX;
-  const int buttonHeight = label.cy + 3 * edgeY;
-  const int buttonLeft = kMargin + kTextWidth - buttonWidth;
-  const int buttonTop = kMargin + textHeight + kMargin;
+  const ProgressLayout layout = LayOutProgressWindow(
+      {static_cast<int>(lines.bottom - lines.top), static_cast<int>(label.cx),
+       static_cast<int>(label.cy), ::GetSystemMetrics(SM_CXEDGE), ::GetSystemMetrics(SM_CYEDGE)});
+  Place(text_, layout.text);
+  Place(cancel_, layout.cancel);
+  Place(bar_, layout.bar);
 
-  ::MoveWindow(text_, kMargin, kMargin, kTextWidth, textHeight, FALSE);
-  ::MoveWindow(cancel_, buttonLeft, buttonTop, buttonWidth, buttonHeight, FALSE);
-  ::MoveWindow(bar_, kMargin, buttonTop + edgeY, buttonLeft - kMargin - kMargin,
-               buttonHeight - 2 * edgeY, FALSE);
-
-  RECT frame = {0, 0, kTextWidth + 2 * kMargin, textHeight + buttonHeight + 3 * kMargin};
+  RECT frame = {0, 0, layout.clientWidth, layout.clientHeight};
   ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
   ::SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -165,10 +163,12 @@ void CUpdateProgressWnd::CentreOverOwner() {
   }
   RECT self;
   ::GetWindowRect(window_, &self);
-  const int width = self.right - self.left;
-  const int height = self.bottom - self.top;
-  const int left = area.left + (area.right - area.left - width) / 2;
-  const int top = area.top + (area.bottom - area.top - height) / 2;
+  int left = 0;
+  int top = 0;
+  const Box over = {static_cast<int>(area.left), static_cast<int>(area.top),
+                    static_cast<int>(area.right), static_cast<int>(area.bottom)};
+  CentreOver(over, static_cast<int>(self.right - self.left),
+             static_cast<int>(self.bottom - self.top), &left, &top);
   ::SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -234,6 +234,20 @@ TEST(Scan, AspiDeviceTypeThatNeverAnswersIsGivenUpAfterThirtySeconds) {
   EXPECT_GT(pc.PumpCount(), 0);
 }
 
+TEST(Scan, AspiDeviceTypePollNeedsNoPerformanceCounter) {
+  // Some Windows 98 machines have no high-resolution counter: its
+  // frequency reads 0.
+  sim::SimPc pc(sim::WindowsVersion::kWin98);
+  pc.Clock().SetPerformanceFrequency(0);
+  pc.Aspi().Attach(0, 0, 0, K818r("1.00"));
+  pc.Aspi().SetDevTypePendingPolls(0, 0, 0, 3);
+  pc.Aspi().Attach(0, 1, 0, Foreign());
+  pc.Aspi().SetDevTypePendingPolls(0, 1, 0, sim::AspiManager::kPendingForever);
+  CAtapi atapi(pc);
+  EXPECT_EQ(atapi.DriveCount(), 1);
+  EXPECT_GE(pc.Clock().NowUs(), 30'000'000u);
+}
+
 TEST(Scan, AspiDeviceTypeAnsweredAfterSomePollsIsScanned) {
   sim::SimPc pc(sim::WindowsVersion::kWin98);
   pc.Aspi().Attach(0, 4, 0, K818r());
