@@ -50,8 +50,8 @@
 
 namespace sim {
 
-// Each role the logic sees is played by the service class that implements
-// it; SimPc puts them together.
+// The system role comes before the devices role: the libraries look in
+// its system folder.
 class SimPc : public platform::Platform,
               private SimHandles,
               private SimSystem,
