@@ -36,8 +36,9 @@ class Platform : public virtual Devices,
                  public virtual SystemInfo,
                  public virtual Programs {
  public:
-  // Device, event and thread handles close alike.
-  void CloseHandle(Handle handle) override = 0;
+  // Device, event and thread handles close alike: one CloseHandle plays
+  // both roles' operation.
+  using Devices::CloseHandle;
 };
 
 // The process's platform: the Win32 backend in the Windows programs. Only

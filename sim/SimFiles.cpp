@@ -8,15 +8,15 @@
 
 namespace sim {
 
-void SimFiles::Add(const std::string& name, std::vector<uint8_t> bytes) {
+void SimFiles::AddFile(const std::string& name, std::vector<uint8_t> bytes) {
   files_[UpperCase(name)] = std::move(bytes);
 }
 
-void SimFiles::Remove(const std::string& name) {
+void SimFiles::RemoveFile(const std::string& name) {
   files_.erase(UpperCase(name));
 }
 
-void SimFiles::FailOpen(const std::string& name, bool fail) {
+void SimFiles::FailFileOpen(const std::string& name, bool fail) {
   if (fail) {
     failing_.insert(UpperCase(name));
   } else {

@@ -21,13 +21,13 @@ class SimFiles : public virtual platform::Files {
   SimFiles(uint32_t& lastError, SimProfile& profile, VirtualClock& clock)
       : lastError_(lastError), profile_(profile), clock_(clock) {}
 
-  void Add(const std::string& name, std::vector<uint8_t> bytes);
-  void Remove(const std::string& name);
-  void FailOpen(const std::string& name, bool fail = true);
+  void AddFile(const std::string& name, std::vector<uint8_t> bytes);
+  void RemoveFile(const std::string& name);
+  void FailFileOpen(const std::string& name, bool fail = true);
   bool Exists(const std::string& name) const;
 
-  int OpenCount() const { return static_cast<int>(open_.size()); }
-  int Opens() const { return opens_; }
+  int OpenFiles() const { return static_cast<int>(open_.size()); }  // still open
+  int FileOpens() const { return opens_; }
   int BadCloses() const { return badCloses_; }
 
   platform::File OpenFileForReading(const char* name) override;

@@ -1,7 +1,7 @@
 // Programs the simulated PC was asked to start. A program starts when its
 // file is in the current folder: a bare name resolves there and nowhere else.
 //
-//   pc.Files().Add("FlashK818R.exe", {});
+//   pc.Files().AddFile("FlashK818R.exe", {});
 //   ... pc.Processes().Starts().at(0).applicationName ...
 #pragma once
 

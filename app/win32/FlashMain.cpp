@@ -6,8 +6,9 @@
 // The drive object has scanned during static initialisation; the pages
 // follow. The exit code carries no meaning.
 int ProgramMain() {
-  WindowPages pages;
-  CFlashApp app(platform::System(), pages);
+  platform::Platform& os = platform::System();
+  WindowPages pages(os, g_Atapi);
+  CFlashApp app(os, pages);
   app.InitInstance();
   return 0;
 }

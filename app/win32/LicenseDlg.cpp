@@ -7,7 +7,8 @@
 #include "app/win32/UpdateDlg.h"
 #include "platform/Platform.h"
 
-CLicenseDlg::CLicenseDlg() : CDialog(IDD_LICENSE_PAGE), page_(platform::System()) {}
+CLicenseDlg::CLicenseDlg(platform::Platform& os, CAtapi& atapi)
+    : CDialog(IDD_LICENSE_PAGE), os_(os), atapi_(atapi), page_(os) {}
 
 BOOL CLicenseDlg::OnInitDialog() {
   page_.Open();
@@ -44,7 +45,7 @@ bool CLicenseDlg::OnCommand(int id, int code) {
 
 void CLicenseDlg::Accept() {
   End(IDCANCEL);
-  auto update = std::make_unique<CUpdateDlg>();
+  auto update = std::make_unique<CUpdateDlg>(os_, atapi_);
   update->MakeMainWindow();
   update->RunModal(nullptr);
 }

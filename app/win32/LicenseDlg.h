@@ -7,9 +7,12 @@
 #include "app/win32/Dialog.h"
 #include "app/win32/OwnerDrawButton.h"
 
+class CAtapi;
+
 class CLicenseDlg : public CDialog {
  public:
-  CLicenseDlg();
+  // The drive object goes on to the update page.
+  CLicenseDlg(platform::Platform& os, CAtapi& atapi);
 
  protected:
   BOOL OnInitDialog() override;
@@ -19,6 +22,8 @@ class CLicenseDlg : public CDialog {
  private:
   void Accept();
 
+  platform::Platform& os_;
+  CAtapi& atapi_;
   LicensePage page_;
   COwnerDrawButton exit_;
   COwnerDrawButton accept_;

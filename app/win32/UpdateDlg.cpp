@@ -1,13 +1,13 @@
 #include "app/win32/UpdateDlg.h"
 
-#include "app/Globals.h"
 #include "app/UpdateRun.h"
 #include "app/win32/LicenseDlg.h"
 #include "app/win32/PageArt.h"
 #include "app/win32/UpdateProgressWnd.h"
 #include "platform/Platform.h"
 
-CUpdateDlg::CUpdateDlg() : CDialog(IDD_UPDATE_PAGE), page_(platform::System(), g_Atapi) {}
+CUpdateDlg::CUpdateDlg(platform::Platform& os, CAtapi& atapi)
+    : CDialog(IDD_UPDATE_PAGE), os_(os), atapi_(atapi), page_(os, atapi) {}
 
 BOOL CUpdateDlg::OnInitDialog() {
   page_.Open();
@@ -87,14 +87,13 @@ void CUpdateDlg::Update() {
 }
 
 void CUpdateDlg::RunUpdate() {
-  platform::Platform& os = platform::System();
-  CUpdateProgressWnd window(os, ProfileFileName(os), Window());
-  RunUpdateOnPage(os, g_Atapi, page_, window, [this]() { Apply(); });
+  CUpdateProgressWnd window(os_, ProfileFileName(os_), Window());
+  RunUpdateOnPage(os_, atapi_, page_, window, [this]() { Apply(); });
 }
 
 void CUpdateDlg::Back() {
   End(IDCANCEL);
-  CLicenseDlg license;
+  CLicenseDlg license(os_, atapi_);
   license.RunModal(nullptr);
 }
 

@@ -10,7 +10,7 @@
 
 class CUpdateDlg : public CDialog {
  public:
-  CUpdateDlg();
+  CUpdateDlg(platform::Platform& os, CAtapi& atapi);
 
  protected:
   BOOL OnInitDialog() override;
@@ -25,6 +25,8 @@ class CUpdateDlg : public CDialog {
   // Puts the page's text and button states on the window.
   void Apply();
 
+  platform::Platform& os_;
+  CAtapi& atapi_;
   UpdatePage page_;
   COwnerDrawButton update_;
   COwnerDrawButton exit_;

@@ -4,7 +4,7 @@
 
 void WindowPages::RunLicensePage() {
   // Plain Win32 controls draw themselves three-dimensionally already.
-  CLicenseDlg license;
+  CLicenseDlg license(os_, atapi_);
   license.MakeMainWindow();
   license.RunModal(nullptr);
 }

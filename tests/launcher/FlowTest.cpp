@@ -118,7 +118,7 @@ TEST(LauncherFlow, NtFamilyStartsTheFlasherAtOnce) {
 TEST(LauncherFlow, NtFamilyWithoutTheFlasherSaysSo) {
   Launcher launcher(sim::WindowsVersion::kWinXp);
   launcher.pc.AttachCdrom('D', K818r());
-  launcher.pc.Files().Remove("FlashK818R.exe");
+  launcher.pc.Files().RemoveFile("FlashK818R.exe");
   EXPECT_EQ(launcher.Run(), 0);
   ASSERT_EQ(launcher.pc.MessageBoxes().size(), 1u);
   ExpectErrorBox(launcher.pc.MessageBoxes()[0], "FlashK818R.exe does not exist!");
@@ -151,7 +151,7 @@ TEST(LauncherFlow, Windows98RoadsFollowTheSetting) {
       Launcher launcher(windows);
       launcher.pc.Aspi().Attach(0, 1, 0, K818r());
       launcher.SeedSetting(kTarget, test.setting);
-      if (!test.flasherPresent) launcher.pc.Files().Remove("FlashK818R.exe");
+      if (!test.flasherPresent) launcher.pc.Files().RemoveFile("FlashK818R.exe");
       EXPECT_EQ(launcher.Run(), 0);
 
       EXPECT_EQ(launcher.form.shown, test.formShown ? 1 : 0);
