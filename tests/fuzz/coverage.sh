@@ -30,7 +30,7 @@ clang++ -std=c++17 -O1 $coverage -fsanitize=fuzzer -I"$root" "$root/tests/fuzz/U
   kit-*.o rig-*.o -o update_coverage
 
 rm -f runs.profraw
-LLVM_PROFILE_FILE=runs.profraw ./update_coverage -runs=0 "$root/tests/fuzz/update-corpus" "$@" \
+LLVM_PROFILE_FILE=runs.profraw ./update_coverage -runs=0 "$root/tests/fuzz/corpus/update" "$@" \
   >runs.log 2>&1
 llvm-profdata merge -o runs.profdata runs.profraw
 llvm-cov report ./update_coverage -instr-profile=runs.profdata $kit_sources $app_sources

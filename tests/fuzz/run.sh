@@ -41,7 +41,6 @@ for target in $targets; do
   mkdir -p "$seeds" "$corpus"
   case $target in
     image) seed_images "$seeds" ;;
-    update) cp "$root/tests/fuzz/update-corpus"/* "$seeds"/ ;;
     *) cp "$root/tests/fuzz/corpus/$(echo "$target" | tr _ -)"/* "$seeds"/ ;;
   esac
 
