@@ -1,14 +1,16 @@
 // The Win32 error codes the simulated PC answers with, beside the ones the
-// logic itself names in platform/Platform.h. One list for every service.
+// logic itself names in platform/Handles.h. One list for every service.
 #pragma once
 
 #include <cstdint>
+
+#include "platform/Handles.h"
 
 namespace sim {
 
 constexpr uint32_t kErrorInvalidFunction = 1;
 constexpr uint32_t kErrorFileNotFound = 2;
-constexpr uint32_t kErrorInvalidHandle = 6;
+using platform::kErrorInvalidHandle;
 constexpr uint32_t kErrorNotEnoughMemory = 8;
 constexpr uint32_t kErrorNotSupported = 50;
 constexpr uint32_t kErrorInvalidParameter = 87;
