@@ -1,5 +1,7 @@
 #include "sim/SimPc.h"
 
+#include <functional>
+
 namespace sim {
 
 namespace {

@@ -24,12 +24,7 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
-#include <functional>
-#include <map>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "platform/Platform.h"
 #include "sim/AspiManager.h"
