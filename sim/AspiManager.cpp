@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "sim/GenericDevices.h"
+
 namespace sim {
 
 namespace {
@@ -14,11 +16,11 @@ bool ValidSlot(int target, int lun) {
   return target >= 0 && target < kAspiTargets && lun >= 0 && lun < kAspiLuns;
 }
 
-void PutText(uint8_t* out, size_t width, const char* text) {
-  const size_t length = std::strlen(text);
-  for (size_t i = 0; i < width; ++i) {
-    out[i] = i < length ? static_cast<uint8_t>(text[i]) : static_cast<uint8_t>(' ');
-  }
+// Every request block ends this way: its status set and returned.
+template <typename Srb>
+uint32_t Answer(Srb& srb, uint8_t status) {
+  srb.SRB_Status = status;
+  return status;
 }
 
 }  // namespace
@@ -85,25 +87,20 @@ uint32_t AspiManager::SendASPI32Command(void* srb) {
     case aspi::SC_ABORT_SRB:
       return Abort(*static_cast<aspi::SRB_Abort*>(srb));
     default:
-      header->SRB_Status = aspi::SS_INVALID_CMD;
-      return aspi::SS_INVALID_CMD;
+      return Answer(*header, aspi::SS_INVALID_CMD);
   }
 }
 
 uint32_t AspiManager::HaInquiry(aspi::SRB_HAInquiry& srb) const {
   srb.HA_Count = static_cast<uint8_t>(adapterCount_);
-  if (srb.SRB_HaId >= adapterCount_) {
-    srb.SRB_Status = aspi::SS_INVALID_HA;
-    return srb.SRB_Status;
-  }
+  if (srb.SRB_HaId >= adapterCount_) return Answer(srb, aspi::SS_INVALID_HA);
   srb.HA_SCSI_ID = 7;
-  PutText(srb.HA_ManagerId, sizeof srb.HA_ManagerId, kManagerId);
-  PutText(srb.HA_Identifier, sizeof srb.HA_Identifier, "ATAPI");
+  PutPaddedText(srb.HA_ManagerId, sizeof srb.HA_ManagerId, kManagerId);
+  PutPaddedText(srb.HA_Identifier, sizeof srb.HA_Identifier, "ATAPI");
   std::memset(srb.HA_Unique, 0, sizeof srb.HA_Unique);
   srb.HA_Unique[3] = kAspiTargets;
   srb.HA_Unique[6] = 0x01;  // largest transfer: 0x10000 bytes, little-endian at 4-7
-  srb.SRB_Status = aspi::SS_COMP;
-  return srb.SRB_Status;
+  return Answer(srb, aspi::SS_COMP);
 }
 
 uint32_t AspiManager::GetDevType(aspi::SRB_GDEVBlock& srb) {
@@ -137,17 +134,11 @@ uint32_t AspiManager::GetDevType(aspi::SRB_GDEVBlock& srb) {
 }
 
 uint32_t AspiManager::ExecScsi(aspi::SRB_ExecSCSICmd& srb) {
-  if (srb.SRB_HaId >= adapterCount_) {
-    srb.SRB_Status = aspi::SS_INVALID_HA;
-    return srb.SRB_Status;
-  }
+  if (srb.SRB_HaId >= adapterCount_) return Answer(srb, aspi::SS_INVALID_HA);
   const Attachment* attachment = ValidSlot(srb.SRB_Target, srb.SRB_Lun)
                                      ? Find(srb.SRB_HaId, srb.SRB_Target, srb.SRB_Lun)
                                      : nullptr;
-  if (attachment == nullptr) {
-    srb.SRB_Status = aspi::SS_NO_DEVICE;
-    return srb.SRB_Status;
-  }
+  if (attachment == nullptr) return Answer(srb, aspi::SS_NO_DEVICE);
 
   ScsiCommand command;
   std::memcpy(command.cdb.data(), srb.CDBByte, std::min<size_t>(srb.SRB_CDBLen, 12));
@@ -209,11 +200,8 @@ void AspiManager::Finish(aspi::SRB_ExecSCSICmd& srb, const ScsiResult& result) c
       const size_t count = std::min<size_t>({srb.SRB_SenseLen, sizeof srb.SenseArea, kSenseLength});
       std::memcpy(srb.SenseArea, result.sense.data(), count);
     }
-    if (result.aspiStatus != 0) {
-      srb.SRB_Status = result.aspiStatus;
-    } else {
-      srb.SRB_Status = result.status == kStatusGood ? aspi::SS_COMP : aspi::SS_ERR;
-    }
+    const uint8_t derived = result.status == kStatusGood ? aspi::SS_COMP : aspi::SS_ERR;
+    srb.SRB_Status = result.aspiStatus != 0 ? result.aspiStatus : derived;
   }
   if ((srb.SRB_Flags & aspi::SRB_EVENT_NOTIFY) != 0 && srb.SRB_PostProc != nullptr) {
     host_.SignalEvent(srb.SRB_PostProc);
@@ -228,14 +216,10 @@ uint32_t AspiManager::Abort(aspi::SRB_Abort& srb) {
   auto found = pendingExec_.find(srb.SRB_ToAbort);
   record.foundPending = found != pendingExec_.end();
   log_.Add(record);
-  if (!record.foundPending) {
-    srb.SRB_Status = SS_ABORT_FAIL;
-    return srb.SRB_Status;
-  }
+  if (!record.foundPending) return Answer(srb, SS_ABORT_FAIL);
   pendingExec_.erase(found);
   static_cast<aspi::SRB_ExecSCSICmd*>(srb.SRB_ToAbort)->SRB_Status = aspi::SS_ABORTED;
-  srb.SRB_Status = aspi::SS_COMP;
-  return srb.SRB_Status;
+  return Answer(srb, aspi::SS_COMP);
 }
 
 }  // namespace sim
