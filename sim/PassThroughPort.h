@@ -38,6 +38,7 @@ class PassThroughPort {
   };
 
   bool Run(const Cdrom& cdrom, char letter, void* record, uint32_t size, uint32_t* bytesReturned);
+  bool Fail(uint32_t error);
 
   VirtualClock& clock_;
   CommandLog& log_;
