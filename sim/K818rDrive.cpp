@@ -47,7 +47,11 @@ uint16_t K818rDrive::ReadBackSum(int blockCount) const {
 
 ScsiResult K818rDrive::Run(const ScsiCommand& command) {
   if (command.timeUs < offBusUntilUs_) {
-    ScsiResult gone = OffBus(config_.offBusError);
+    ScsiResult gone;  // a selection time-out
+    gone.transportFailed = true;
+    gone.transportError = config_.offBusError;
+    gone.aspiStatus = kAspiNoDevice;
+    gone.hostAdapterStatus = kHaSelectionTimeout;
     gone.latencyUs = config_.offBusLatencyUs;
     return gone;
   }

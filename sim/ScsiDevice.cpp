@@ -264,13 +264,4 @@ ScsiResult ScsiDevice::Check(uint8_t key, uint8_t senseAsc, uint8_t senseAscq) {
   return result;
 }
 
-ScsiResult ScsiDevice::OffBus(uint32_t error) {
-  ScsiResult result;
-  result.transportFailed = true;
-  result.transportError = error;
-  result.aspiStatus = kAspiNoDevice;
-  result.hostAdapterStatus = kHaSelectionTimeout;
-  return result;
-}
-
 }  // namespace sim

@@ -193,7 +193,6 @@ class ScsiDevice {
 
   static ScsiResult Good(uint32_t transferred = 0);
   static ScsiResult Check(uint8_t key, uint8_t asc, uint8_t ascq);
-  static ScsiResult OffBus(uint32_t error);
 
  private:
   ScsiResult RunAltered(const ScsiCommand& command, const Fault& fault);
