@@ -27,20 +27,13 @@ uint32_t Answer(Srb& srb, uint8_t status) {
 
 void AspiManager::Attach(int ha, int target, int lun, std::shared_ptr<ScsiDevice> device,
                          Completion completion) {
-  if (completion == Completion::kDefault) completion = Completion::kSynchronous;
   slots_[Slot{ha, target, lun}] = Attachment{std::move(device), completion};
   adapterCount_ = std::max(adapterCount_, ha + 1);
 }
 
-void AspiManager::Detach(int ha, int target, int lun) {
-  slots_.erase(Slot{ha, target, lun});
-}
-
 void AspiManager::SetCompletion(int ha, int target, int lun, Completion completion) {
   auto found = slots_.find(Slot{ha, target, lun});
-  if (found == slots_.end()) return;
-  found->second.completion =
-      completion == Completion::kDefault ? Completion::kSynchronous : completion;
+  if (found != slots_.end()) found->second.completion = completion;
 }
 
 ScsiDevice* AspiManager::DeviceAt(int ha, int target, int lun) const {
@@ -51,10 +44,6 @@ ScsiDevice* AspiManager::DeviceAt(int ha, int target, int lun) const {
 const AspiManager::Attachment* AspiManager::Find(int ha, int target, int lun) const {
   auto found = slots_.find(Slot{ha, target, lun});
   return found == slots_.end() ? nullptr : &found->second;
-}
-
-void AspiManager::SetDevTypePendingPolls(int ha, int target, int lun, int polls) {
-  devTypePendingPolls_[Slot{ha, target, lun}] = polls;
 }
 
 void AspiManager::Poll() {
@@ -166,7 +155,7 @@ uint32_t AspiManager::ExecScsi(aspi::SRB_ExecSCSICmd& srb) {
 
   const Completion completion =
       result.completion == Completion::kDefault ? attachment->completion : result.completion;
-  if (completion == Completion::kSynchronous) {
+  if (completion == Completion::kSynchronous || completion == Completion::kDefault) {
     host_.Elapse(result.latencyUs);
     Finish(srb, result);
     return srb.SRB_Status;

@@ -40,7 +40,6 @@ class InquiryDevice : public ScsiDevice {
   void SetName(std::string name) { name_ = std::move(name); }
 
   InquiryIdentity& Identity() { return identity_; }
-  const InquiryIdentity& Identity() const { return identity_; }
 
  protected:
   ScsiResult Run(const ScsiCommand& command) override;

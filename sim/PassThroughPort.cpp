@@ -9,11 +9,6 @@
 
 namespace sim {
 
-void PassThroughPort::Attach(char letter, std::shared_ptr<ScsiDevice> device, uint8_t target,
-                             uint8_t lun, uint8_t pathId) {
-  cdroms_[letter] = Cdrom{std::move(device), target, lun, pathId};
-}
-
 bool PassThroughPort::Execute(char letter, uint32_t code, void* in, uint32_t inSize, void* out,
                               uint32_t outSize, uint32_t* bytesReturned) {
   if (code != passthrough::IOCTL_SCSI_PASS_THROUGH_DIRECT) return Fail(kErrorInvalidFunction);

@@ -101,10 +101,6 @@ std::string SimRegistry::PathOf(const Key& key) {
   return key.parent == nullptr ? key.name : PathOf(*key.parent) + "\\" + key.name;
 }
 
-void SimRegistry::AddKey(const std::string& path) {
-  Make(path);
-}
-
 void SimRegistry::SetValue(const std::string& path, const std::string& name, uint32_t type,
                            std::vector<uint8_t> bytes) {
   Key* key = Make(path);

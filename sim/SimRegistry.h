@@ -41,7 +41,7 @@ class SimRegistry : public virtual platform::Registry {
   SimRegistry& operator=(const SimRegistry&) = delete;
 
   // ---- Setup -------------------------------------------------------------
-  void AddKey(const std::string& path);  // with every missing key above it
+  void AddKey(const std::string& path) { Make(path); }  // with every missing key above it
   void SetValue(const std::string& path, const std::string& name, uint32_t type,
                 std::vector<uint8_t> bytes);
   // REG_SZ with its terminating zero, as RegSetValueExA stores a text.
