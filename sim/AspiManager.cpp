@@ -93,13 +93,7 @@ uint32_t AspiManager::HaInquiry(aspi::SRB_HAInquiry& srb) const {
 }
 
 uint32_t AspiManager::GetDevType(aspi::SRB_GDEVBlock& srb) {
-  DevTypeRecord record;
-  record.timeUs = host_.NowUs();
-  record.haId = srb.SRB_HaId;
-  record.target = srb.SRB_Target;
-  record.lun = srb.SRB_Lun;
-  record.flags = srb.SRB_Flags;
-
+  const uint64_t now = host_.NowUs();
   uint8_t status = aspi::SS_NO_DEVICE;
   uint8_t type = aspi::DTYPE_UNKNOWN;
   if (srb.SRB_HaId >= adapterCount_) {
@@ -117,8 +111,8 @@ uint32_t AspiManager::GetDevType(aspi::SRB_GDEVBlock& srb) {
     srb.SRB_DeviceType = type;
     srb.SRB_Status = status;
   }
-  record.status = srb.SRB_Status;
-  log_.Add(record);
+  log_.Add(
+      DevTypeRecord{now, srb.SRB_HaId, srb.SRB_Target, srb.SRB_Lun, srb.SRB_Flags, srb.SRB_Status});
   return srb.SRB_Status;
 }
 
@@ -198,14 +192,10 @@ void AspiManager::Finish(aspi::SRB_ExecSCSICmd& srb, const ScsiResult& result) c
 }
 
 uint32_t AspiManager::Abort(aspi::SRB_Abort& srb) {
-  AbortRecord record;
-  record.timeUs = host_.NowUs();
-  record.haId = srb.SRB_HaId;
-  record.toAbort = srb.SRB_ToAbort;
   auto found = pendingExec_.find(srb.SRB_ToAbort);
-  record.foundPending = found != pendingExec_.end();
-  log_.Add(record);
-  if (!record.foundPending) return Answer(srb, SS_ABORT_FAIL);
+  const bool pending = found != pendingExec_.end();
+  log_.Add(AbortRecord{host_.NowUs(), srb.SRB_HaId, srb.SRB_ToAbort, pending});
+  if (!pending) return Answer(srb, SS_ABORT_FAIL);
   pendingExec_.erase(found);
   static_cast<aspi::SRB_ExecSCSICmd*>(srb.SRB_ToAbort)->SRB_Status = aspi::SS_ABORTED;
   return Answer(srb, aspi::SS_COMP);

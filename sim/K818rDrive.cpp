@@ -106,11 +106,7 @@ ScsiResult K818rDrive::Close(const ScsiCommand& command) {
       count > kFlashBanks) {
     return Check(kSenseIllegalRequest, 0x24, 0x00);
   }
-  ClosingRecord record;
-  record.mode = mode;
-  record.block = block;
-  record.value = BigEndian16(command.cdb, 10);
-  record.timeUs = command.timeUs;
+  ClosingRecord record{mode, block, BigEndian16(command.cdb, 10), command.timeUs, 0};
   for (int bank = 0; bank < count; ++bank) {
     std::vector<uint8_t>& staged = staged_[static_cast<size_t>(bank)];
     if (staged.empty()) continue;
