@@ -148,10 +148,7 @@ struct Fault {
   static Fault FlipBits(CommandKind kind, int nth, uint32_t byteIndex, uint8_t mask);
   static Fault ShortTransfer(CommandKind kind, int nth, uint32_t bytes);
   static Fault SameSum(int bank, uint32_t offset);
-  Fault& Every() {
-    count = 0;
-    return *this;
-  }
+  Fault& Every() { return Times(0); }
   Fault& Times(int n) {
     count = n;
     return *this;
