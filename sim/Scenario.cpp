@@ -3,8 +3,6 @@
 #include <map>
 #include <sstream>
 
-#include "sim/ScenarioDevices.h"
-#include "sim/ScenarioFaults.h"
 #include "sim/ScenarioTokens.h"
 
 namespace sim {
@@ -16,44 +14,39 @@ namespace {
 struct ReadDevices {
   std::map<std::string, std::shared_ptr<ScsiDevice>> named;
   std::shared_ptr<ScsiDevice> last;
+
+  bool Find(const std::string& name, std::shared_ptr<ScsiDevice>& device,
+            std::string& error) const {
+    auto found = named.find(name);
+    if (found == named.end()) {
+      error = "no device named " + name;
+      return false;
+    }
+    device = found->second;
+    return true;
+  }
 };
 
-bool ParseWindows(const std::string& word, WindowsVersion& version) {
-  static const std::map<std::string, WindowsVersion> versions = {
-      {"win95", WindowsVersion::kWin95},     {"win98", WindowsVersion::kWin98},
-      {"win98se", WindowsVersion::kWin98Se}, {"winme", WindowsVersion::kWinMe},
-      {"nt4sp5", WindowsVersion::kNt4Sp5},   {"nt4sp6", WindowsVersion::kNt4Sp6},
-      {"win2000", WindowsVersion::kWin2000}, {"winxp", WindowsVersion::kWinXp},
-  };
-  auto found = versions.find(word);
-  if (found == versions.end()) return false;
-  version = found->second;
-  return true;
-}
-
 bool ParseOsLine(const std::vector<Token>& tokens, Scenario& scenario, std::string& error) {
-  WindowsVersion version;
-  if (tokens.size() != 2 || !ParseWindows(tokens[1].key, version)) {
-    error = "os wants one of win95 win98 win98se winme nt4sp5 nt4sp6 win2000 winxp";
-    return false;
+  // In the order of WindowsVersion.
+  const char* const names[] = {"win95",  "win98",  "win98se", "winme",
+                               "nt4sp5", "nt4sp6", "win2000", "winxp"};
+  for (int i = 0; i < 8 && tokens.size() == 2; ++i) {
+    if (tokens[1].key == names[i]) {
+      scenario.windows = static_cast<WindowsVersion>(i);
+      return true;
+    }
   }
-  scenario.windows = version;
-  return true;
+  error = "os wants one of win95 win98 win98se winme nt4sp5 nt4sp6 win2000 winxp";
+  return false;
 }
 
 bool ParseFaultLine(const std::vector<Token>& tokens, ReadDevices& devices, std::string& error) {
   Fault fault;
   std::string deviceName;
-  if (!ParseFaultTokens(tokens, 1, fault, &deviceName, error)) return false;
+  if (!ReadFaultWords(tokens, 1, fault, &deviceName, error)) return false;
   std::shared_ptr<ScsiDevice> device = devices.last;
-  if (!deviceName.empty()) {
-    auto found = devices.named.find(deviceName);
-    if (found == devices.named.end()) {
-      error = "no device named " + deviceName;
-      return false;
-    }
-    device = found->second;
-  }
+  if (!deviceName.empty() && !devices.Find(deviceName, device, error)) return false;
   if (!device) {
     error = "fault before any device";
     return false;
@@ -66,15 +59,8 @@ bool ParseFaultLine(const std::vector<Token>& tokens, ReadDevices& devices, std:
 bool AddDeviceLine(const std::vector<Token>& tokens, Scenario& scenario, ReadDevices& devices,
                    std::string& error) {
   DeviceSetup setup;
-  if (!ParseDeviceLine(tokens, setup, error)) return false;
-  if (!setup.sameAs.empty()) {
-    auto found = devices.named.find(setup.sameAs);
-    if (found == devices.named.end()) {
-      error = "no device named " + setup.sameAs;
-      return false;
-    }
-    setup.device = found->second;
-  }
+  if (!ReadDeviceLine(tokens, setup, error)) return false;
+  if (!setup.sameAs.empty() && !devices.Find(setup.sameAs, setup.device, error)) return false;
   if (setup.bus == DeviceSetup::Bus::kAspi && !setup.device) {
     error = "aspi line without k818r, cdrom, disk or device=";
     return false;
@@ -107,7 +93,7 @@ bool ParseFault(const std::string& line, Fault& fault, std::string* error) {
   std::vector<Token> tokens;
   std::string message;
   const bool ok =
-      Tokenize(line, tokens, message) && ParseFaultTokens(tokens, 0, fault, nullptr, message);
+      Tokenize(line, tokens, message) && ReadFaultWords(tokens, 0, fault, nullptr, message);
   if (!ok && error != nullptr) *error = message;
   return ok;
 }

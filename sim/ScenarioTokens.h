@@ -1,13 +1,13 @@
 // The words of a scenario line: blank-separated, a word either alone
-// ("k818r") or with a value ("revision=1.01"), and the readers of the
-// numbers and names a value holds.
+// ("k818r") or with a value ("revision=1.01"); and the readers of the words
+// of fault lines and device lines.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "sim/ScsiDevice.h"
+#include "sim/Scenario.h"
 
 namespace sim {
 
@@ -20,21 +20,14 @@ struct Token {
 // Splits on blanks; double quotes keep blanks; \0 \xNN \\ \" escapes.
 bool Tokenize(const std::string& line, std::vector<Token>& tokens, std::string& error);
 
-int HexDigit(char c);
+// Reads tokens[first...] into `fault`. `deviceName`, when not null, takes a
+// device=<name> word; without it that word is unknown.
+bool ReadFaultWords(const std::vector<Token>& tokens, size_t first, Fault& fault,
+                    std::string* deviceName, std::string& error);
 
-// Decimal or 0x hex, no more than `limit`; the error names KEY=VALUE.
-bool ReadNumber(const std::string& key, const std::string& value, uint64_t limit, uint64_t& number,
-                std::string& error);
-
-template <typename T>
-bool Number(const Token& token, T& out, std::string& error, uint64_t limit) {
-  uint64_t number = 0;
-  if (!ReadNumber(token.key, token.value, limit, number, error)) return false;
-  out = static_cast<T>(number);
-  return true;
-}
-
-// sync, pending or never.
-bool ParseCompletion(const std::string& text, Completion& completion);
+// Reads an aspi or letter line into `setup` and builds its device, unless
+// the line names one of another line (device=, left to the caller) or gives
+// a drive type only.
+bool ReadDeviceLine(const std::vector<Token>& tokens, DeviceSetup& setup, std::string& error);
 
 }  // namespace sim
