@@ -1,13 +1,58 @@
 #include "sim/Scenario.h"
 
+#include <cctype>
 #include <map>
 #include <sstream>
 
-#include "sim/ScenarioTokens.h"
+#include "sim/ScenarioWords.h"
 
 namespace sim {
 
 namespace {
+
+bool IsBlank(char c) {
+  return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+// Splits on blanks; double quotes keep blanks; \0 \xNN \\ \" escapes.
+bool Tokenize(const std::string& line, std::vector<Token>& tokens, std::string& error) {
+  size_t i = 0;
+  while (i < line.size()) {
+    if (IsBlank(line[i])) {
+      ++i;
+      continue;
+    }
+    Token token;
+    std::string* target = &token.key;
+    bool quoted = false;
+    for (; i < line.size() && (quoted || !IsBlank(line[i])); ++i) {
+      const char c = line[i];
+      const bool hexEscape = c == '\\' && i + 3 < line.size() && line[i + 1] == 'x' &&
+                             HexDigit(line[i + 2]) >= 0 && HexDigit(line[i + 3]) >= 0;
+      if (hexEscape) {
+        target->push_back(static_cast<char>(HexDigit(line[i + 2]) * 16 + HexDigit(line[i + 3])));
+        i += 3;
+      } else if (c == '\\' && i + 1 < line.size()) {
+        ++i;
+        target->push_back(line[i] == '0' ? '\0' : line[i]);
+      } else if (c == '"') {
+        quoted = !quoted;
+      } else if (c == '=' && !token.hasValue && !quoted) {
+        token.hasValue = true;
+        target = &token.value;
+      } else {
+        target->push_back(c);
+      }
+    }
+    if (quoted) {
+      error = "unterminated quote";
+      return false;
+    }
+    for (char& c : token.key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    tokens.push_back(token);
+  }
+  return true;
+}
 
 // The devices of the lines read so far: by name, and the last one, which
 // fault lines without device= apply to.

@@ -1,6 +1,5 @@
-// The words of a scenario line: blank-separated, a word either alone
-// ("k818r") or with a value ("revision=1.01"); and the readers of the words
-// of fault lines and device lines.
+// The words of a scenario line, a word either alone ("k818r") or with a
+// value ("revision=1.01"), and the readers of fault lines and device lines.
 #pragma once
 
 #include <cstdint>
@@ -17,8 +16,7 @@ struct Token {
   bool hasValue = false;
 };
 
-// Splits on blanks; double quotes keep blanks; \0 \xNN \\ \" escapes.
-bool Tokenize(const std::string& line, std::vector<Token>& tokens, std::string& error);
+int HexDigit(char c);
 
 // Reads tokens[first...] into `fault`. `deviceName`, when not null, takes a
 // device=<name> word; without it that word is unknown.

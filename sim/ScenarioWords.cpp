@@ -1,4 +1,4 @@
-#include "sim/ScenarioTokens.h"
+#include "sim/ScenarioWords.h"
 
 #include <cctype>
 #include <optional>
@@ -9,62 +9,16 @@
 
 namespace sim {
 
-namespace {
-
-constexpr uint64_t kU32 = 0xFFFFFFFFu;
-constexpr uint64_t kMs = 1000;  // a word in milliseconds, a field in microseconds
-
-bool IsBlank(char c) {
-  return std::isspace(static_cast<unsigned char>(c)) != 0;
-}
-
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   const int lower = std::tolower(static_cast<unsigned char>(c));
   return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
 }
 
-// The escape at line[i] (a backslash with a character after it) into
-// `target`; returns how many characters it took.
-size_t Unescape(const std::string& line, size_t i, std::string& target) {
-  const char next = line[i + 1];
-  if (next == '0') {
-    target.push_back('\0');
-    return 2;
-  }
-  if (next == 'x' && i + 3 < line.size() && HexDigit(line[i + 2]) >= 0 &&
-      HexDigit(line[i + 3]) >= 0) {
-    target.push_back(static_cast<char>(HexDigit(line[i + 2]) * 16 + HexDigit(line[i + 3])));
-    return 4;
-  }
-  target.push_back(next);
-  return 2;
-}
+namespace {
 
-// One word from line[i] on; `i` ends past it.
-bool ReadToken(const std::string& line, size_t& i, Token& token, std::string& error) {
-  std::string* target = &token.key;
-  bool quoted = false;
-  while (i < line.size() && (quoted || !IsBlank(line[i]))) {
-    const char c = line[i];
-    if (c == '\\' && i + 1 < line.size()) {
-      i += Unescape(line, i, *target);
-      continue;
-    }
-    if (c == '"') {
-      quoted = !quoted;
-    } else if (c == '=' && !token.hasValue && !quoted) {
-      token.hasValue = true;
-      target = &token.value;
-    } else {
-      target->push_back(c);
-    }
-    ++i;
-  }
-  for (char& c : token.key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (quoted) error = "unterminated quote";
-  return !quoted;
-}
+constexpr uint64_t kU32 = 0xFFFFFFFFu;
+constexpr uint64_t kMs = 1000;  // a word in milliseconds, a field in microseconds
 
 // Decimal or 0x hex, no more than `limit`; the error names KEY=VALUE.
 bool ReadNumber(const Token& token, uint64_t limit, uint64_t& number, std::string& error) {
@@ -82,27 +36,6 @@ bool ReadNumber(const Token& token, uint64_t limit, uint64_t& number, std::strin
   if (ok && number <= limit) return true;
   error = "bad number in " + token.key + "=" + token.value;
   return false;
-}
-
-// KK/AA/QQ in hex, one or two digits each.
-bool ReadSense(const std::string& text, Fault& fault) {
-  int parts[3] = {};
-  int part = 0, digits = 0;
-  for (char c : text) {
-    if (c == '/' && digits > 0 && part < 2) {
-      ++part;
-      digits = 0;
-    } else if (HexDigit(c) < 0 || ++digits > 2) {
-      return false;
-    } else {
-      parts[part] = parts[part] * 16 + HexDigit(c);
-    }
-  }
-  if (part < 2 || digits == 0) return false;
-  fault.senseKey = static_cast<uint8_t>(parts[0]);
-  fault.asc = static_cast<uint8_t>(parts[1]);
-  fault.ascq = static_cast<uint8_t>(parts[2]);
-  return true;
 }
 
 // A fault line as it is read: the fault, and whether a word chose its action.
@@ -192,6 +125,27 @@ bool DeviceName(FaultLine& line, const Token& token, uint64_t, std::string& erro
   return true;
 }
 
+// KK/AA/QQ in hex, one or two digits each.
+bool ReadSense(const std::string& text, Fault& fault) {
+  int parts[3] = {};
+  int part = 0, digits = 0;
+  for (char c : text) {
+    if (c == '/' && digits > 0 && part < 2) {
+      ++part;
+      digits = 0;
+    } else if (HexDigit(c) < 0 || ++digits > 2) {
+      return false;
+    } else {
+      parts[part] = parts[part] * 16 + HexDigit(c);
+    }
+  }
+  if (part < 2 || digits == 0) return false;
+  fault.senseKey = static_cast<uint8_t>(parts[0]);
+  fault.asc = static_cast<uint8_t>(parts[1]);
+  fault.ascq = static_cast<uint8_t>(parts[2]);
+  return true;
+}
+
 bool Sense(FaultLine& line, const Token& token, uint64_t, std::string& error) {
   if (ReadSense(token.value, line)) return true;
   error = "sense wants KK/AA/QQ in hex: " + token.value;
@@ -257,13 +211,9 @@ bool Model(DeviceLine& line, const Token& token, uint64_t, std::string&) {
 
 // vendor=, product=, revision=, inquirylength=: whichever model the line
 // builds; a disk keeps its own revision and length.
-bool Vendor(DeviceLine& line, const Token& token, uint64_t, std::string&) {
-  line.vendor = line.cdrom.vendor = line.disk.vendor = token.value;
-  return true;
-}
-
-bool Product(DeviceLine& line, const Token& token, uint64_t, std::string&) {
-  line.product = line.cdrom.product = line.disk.product = token.value;
+template <std::string K818rConfig::*kDrive, std::string InquiryIdentity::*kOther>
+bool Identity(DeviceLine& line, const Token& token, uint64_t, std::string&) {
+  line.*kDrive = line.cdrom.*kOther = line.disk.*kOther = token.value;
   return true;
 }
 
@@ -290,8 +240,8 @@ const Word<DeviceLine> kDeviceWords[] = {
     {"nodisc", kAlone, 0, Let<&K818rConfig::discPresent, false>},
     {"name", kText, 0, Text<&DeviceSetup::name>},
     {"device", kText, 0, Text<&DeviceSetup::sameAs>},
-    {"vendor", kText, 0, Vendor},
-    {"product", kText, 0, Product},
+    {"vendor", kText, 0, Identity<&K818rConfig::vendor, &InquiryIdentity::vendor>},
+    {"product", kText, 0, Identity<&K818rConfig::product, &InquiryIdentity::product>},
     {"revision", kText, 0, Revision},
     {"typecode", kText, 0, Text<&K818rConfig::typeCode>},
     {"inquirylength", kNumber, 255, InquiryLength},
@@ -387,18 +337,6 @@ std::shared_ptr<ScsiDevice> MakeDevice(const DeviceLine& line) {
 }
 
 }  // namespace
-
-bool Tokenize(const std::string& line, std::vector<Token>& tokens, std::string& error) {
-  size_t i = 0;
-  while (i < line.size()) {
-    while (i < line.size() && IsBlank(line[i])) ++i;
-    if (i >= line.size()) break;
-    Token token;
-    if (!ReadToken(line, i, token, error)) return false;
-    tokens.push_back(token);
-  }
-  return true;
-}
 
 bool ReadFaultWords(const std::vector<Token>& tokens, size_t first, Fault& fault,
                     std::string* deviceName, std::string& error) {
