@@ -68,8 +68,8 @@ struct DeviceLine : DeviceSetup, K818rConfig {
 
 enum class Takes { kNothing, kNumber, kText };
 
-// A word of a line: whether it takes a value, and which; what it writes;
-// on a fault line, the action it gives the fault.
+// A word of a line: whether it takes a value, and which; what it writes
+// (null: nothing); on a fault line, the action it gives the fault.
 template <typename Line>
 struct Word {
   const char* word;
@@ -166,6 +166,7 @@ constexpr Takes kAlone = Takes::kNothing;
 constexpr Takes kNumber = Takes::kNumber;
 constexpr Takes kText = Takes::kText;
 
+// A fault line's words: which commands it hits, and what it does to them.
 const Word<FaultLine> kFaultWords[] = {
     {"any", kAlone, 0, Let<&Fault::kind, CommandKind::kAny>},
     {"tur", kAlone, 0, Let<&Fault::kind, CommandKind::kTestUnitReady>},
@@ -227,6 +228,8 @@ bool InquiryLength(DeviceLine& line, const Token&, uint64_t number, std::string&
   return true;
 }
 
+// A device line's words after its address: the model or drive type, and
+// the options of its device.
 const Word<DeviceLine> kDeviceWords[] = {
     {"k818r", kAlone, 0, Model},
     {"cdrom", kAlone, 0, Model},
