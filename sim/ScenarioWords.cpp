@@ -167,7 +167,7 @@ constexpr Takes kNumber = Takes::kNumber;
 constexpr Takes kText = Takes::kText;
 
 // A fault line's words: which commands it hits, and what it does to them.
-const Word<FaultLine> kFaultWords[] = {
+constexpr Word<FaultLine> kFaultWords[] = {
     {"any", kAlone, 0, Let<&Fault::kind, CommandKind::kAny>},
     {"tur", kAlone, 0, Let<&Fault::kind, CommandKind::kTestUnitReady>},
     {"inquiry", kAlone, 0, Let<&Fault::kind, CommandKind::kInquiry>},
@@ -230,7 +230,7 @@ bool InquiryLength(DeviceLine& line, const Token&, uint64_t number, std::string&
 
 // A device line's words after its address: the model or drive type, and
 // the options of its device.
-const Word<DeviceLine> kDeviceWords[] = {
+constexpr Word<DeviceLine> kDeviceWords[] = {
     {"k818r", kAlone, 0, Model},
     {"cdrom", kAlone, 0, Model},
     {"disk", kAlone, 0, Model},
@@ -260,14 +260,14 @@ const Word<DeviceLine> kDeviceWords[] = {
 };
 
 // The address that opens an aspi line, in any order.
-const Word<DeviceLine> kAspiAddress[] = {
+constexpr Word<DeviceLine> kAspiAddress[] = {
     {"ha", kNumber, 255, Put<&DeviceSetup::ha>},
     {"target", kNumber, kAspiTargets - 1, Put<&DeviceSetup::target>},
     {"lun", kNumber, kAspiLuns - 1, Put<&DeviceSetup::lun>},
 };
 
 // A letter line's pass-through address, among its other words.
-const Word<DeviceLine> kLetterAddress[] = {
+constexpr Word<DeviceLine> kLetterAddress[] = {
     {"target", kNumber, 255, Put<&DeviceSetup::target>},
     {"lun", kNumber, 255, Put<&DeviceSetup::lun>},
 };
