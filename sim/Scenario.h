@@ -51,7 +51,7 @@
 // nth=N count=N every at=N (n-th command of any kind); a fault line applies to
 // the device declared last, or to device=<name>.
 //
-// The words of fault and device lines are rows of two tables in ScenarioTokens.
+// The words of fault and device lines are rows of two tables in ScenarioWords.
 #pragma once
 
 #include <memory>
