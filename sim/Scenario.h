@@ -51,9 +51,7 @@
 // nth=N count=N every at=N (n-th command of any kind); a fault line applies to
 // the device declared last, or to device=<name>.
 //
-// The reader's parts: ScenarioTokens (the words), ScenarioFaults (the fault
-// words), ScenarioBehaviours (those of a misbehaving drive), ScenarioDevices
-// (the device lines and their devices).
+// The words of fault and device lines are rows of two tables in ScenarioWords.
 #pragma once
 
 #include <memory>
