@@ -16,7 +16,7 @@
 //   fault closing latency=40000          milliseconds
 //   fault neverready | fault nodisc | fault corrupt bank=1 offset=0x100 xor=0x01
 //
-// A misbehaving drive (the action word comes first on its line):
+// A misbehaving drive:
 //   letter E: k818r offbus=5000 offbuserror=21 attention
 //       after its closing command the drive is off the bus for 5000 ms
 //       (ASPI SS_NO_DEVICE with SRB_HaStat 0x11; DeviceIoControl fails with
