@@ -50,7 +50,7 @@ ScsiResult K818rDrive::Run(const ScsiCommand& command) {
     ScsiResult gone;  // a selection time-out
     gone.transportFailed = true;
     gone.transportError = config_.offBusError;
-    gone.aspiStatus = kAspiNoDevice;
+    gone.aspiStatus = aspi::SS_NO_DEVICE;
     gone.hostAdapterStatus = kHaSelectionTimeout;
     gone.latencyUs = config_.offBusLatencyUs;
     return gone;

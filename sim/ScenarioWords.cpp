@@ -155,7 +155,7 @@ bool Sense(FaultLine& line, const Token& token, uint64_t, std::string& error) {
 // Gone from the bus: ASPI SS_NO_DEVICE after a selection time-out; the
 // pass-through call fails with 55 unless error= follows.
 bool OffBus(FaultLine& line, const Token&, uint64_t, std::string&) {
-  line.aspiStatus = kAspiNoDevice;
+  line.aspiStatus = aspi::SS_NO_DEVICE;
   line.hostAdapterStatus = kHaSelectionTimeout;
   line.transportError = kErrorDeviceGone;
   return true;
@@ -197,7 +197,7 @@ constexpr Word<FaultLine> kFaultWords[] = {
     {"xor", kNumber, 0xFF, Put<&Fault::xorMask>, A::kCorruptBank},
     // A misbehaving drive: gone from the bus, a host-adapter error, bytes altered or short.
     {"offbus", kAlone, 0, OffBus, A::kTransportError},
-    {"aborted", kAlone, 0, Let<&Fault::aspiStatus, kAspiAborted>, A::kTransportError},
+    {"aborted", kAlone, 0, Let<&Fault::aspiStatus, aspi::SS_ABORTED>, A::kTransportError},
     {"hastat", kNumber, 0xFF, Put<&Fault::hostAdapterStatus>, A::kTransportError},
     {"flip", kNumber, 0xFF, Put<&Fault::xorMask>, A::kFlipBits},
     {"byte", kNumber, kU32, Put<&Fault::byteIndex>, A::kFlipBits},

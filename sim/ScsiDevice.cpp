@@ -130,7 +130,7 @@ Fault Fault::CorruptBank(int bankNumber, uint32_t byteOffset, uint8_t mask) {
 
 Fault Fault::OffBus(CommandKind kind, int nth, uint32_t error) {
   Fault fault = TransportError(kind, nth, error);
-  fault.aspiStatus = kAspiNoDevice;
+  fault.aspiStatus = aspi::SS_NO_DEVICE;
   fault.hostAdapterStatus = kHaSelectionTimeout;
   return fault;
 }
@@ -143,7 +143,7 @@ Fault Fault::HostAdapterError(CommandKind kind, int nth, uint8_t hostAdapterStat
 
 Fault Fault::Aborted(CommandKind kind, int nth) {
   Fault fault = TransportError(kind, nth, 1117);
-  fault.aspiStatus = kAspiAborted;
+  fault.aspiStatus = aspi::SS_ABORTED;
   return fault;
 }
 

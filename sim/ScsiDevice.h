@@ -18,6 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/AspiRecords.h"
+#include "sim/SimErrors.h"
+
 namespace sim {
 
 constexpr uint8_t kStatusGood = 0x00;
@@ -29,11 +32,7 @@ constexpr uint8_t kSenseIllegalRequest = 0x05;
 constexpr uint8_t kSenseUnitAttention = 0x06;
 
 // What a host adapter reports for a target that does not answer selection.
-constexpr uint8_t kAspiNoDevice = 0x82;  // SS_NO_DEVICE
-constexpr uint8_t kAspiAborted = 0x02;   // SS_ABORTED
 constexpr uint8_t kHaSelectionTimeout = 0x11;
-constexpr uint32_t kErrorNotReady = 21;
-constexpr uint32_t kErrorDeviceGone = 55;  // ERROR_DEV_NOT_EXIST
 
 constexpr size_t kSenseLength = 18;  // fixed format: key at 2, ASC at 12, ASCQ at 13
 using SenseData = std::array<uint8_t, kSenseLength>;
