@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "sim/GenericDevices.h"
+
 namespace sim {
 
 namespace {
@@ -14,31 +16,24 @@ bool ValidSlot(int target, int lun) {
   return target >= 0 && target < kAspiTargets && lun >= 0 && lun < kAspiLuns;
 }
 
-void PutText(uint8_t* out, size_t width, const char* text) {
-  const size_t length = std::strlen(text);
-  for (size_t i = 0; i < width; ++i) {
-    out[i] = i < length ? static_cast<uint8_t>(text[i]) : static_cast<uint8_t>(' ');
-  }
+// Every request block ends this way: its status set and returned.
+template <typename Srb>
+uint32_t Answer(Srb& srb, uint8_t status) {
+  srb.SRB_Status = status;
+  return status;
 }
 
 }  // namespace
 
 void AspiManager::Attach(int ha, int target, int lun, std::shared_ptr<ScsiDevice> device,
                          Completion completion) {
-  if (completion == Completion::kDefault) completion = Completion::kSynchronous;
   slots_[Slot{ha, target, lun}] = Attachment{std::move(device), completion};
   adapterCount_ = std::max(adapterCount_, ha + 1);
 }
 
-void AspiManager::Detach(int ha, int target, int lun) {
-  slots_.erase(Slot{ha, target, lun});
-}
-
 void AspiManager::SetCompletion(int ha, int target, int lun, Completion completion) {
   auto found = slots_.find(Slot{ha, target, lun});
-  if (found == slots_.end()) return;
-  found->second.completion =
-      completion == Completion::kDefault ? Completion::kSynchronous : completion;
+  if (found != slots_.end()) found->second.completion = completion;
 }
 
 ScsiDevice* AspiManager::DeviceAt(int ha, int target, int lun) const {
@@ -49,10 +44,6 @@ ScsiDevice* AspiManager::DeviceAt(int ha, int target, int lun) const {
 const AspiManager::Attachment* AspiManager::Find(int ha, int target, int lun) const {
   auto found = slots_.find(Slot{ha, target, lun});
   return found == slots_.end() ? nullptr : &found->second;
-}
-
-void AspiManager::SetDevTypePendingPolls(int ha, int target, int lun, int polls) {
-  devTypePendingPolls_[Slot{ha, target, lun}] = polls;
 }
 
 void AspiManager::Poll() {
@@ -85,35 +76,24 @@ uint32_t AspiManager::SendASPI32Command(void* srb) {
     case aspi::SC_ABORT_SRB:
       return Abort(*static_cast<aspi::SRB_Abort*>(srb));
     default:
-      header->SRB_Status = aspi::SS_INVALID_CMD;
-      return aspi::SS_INVALID_CMD;
+      return Answer(*header, aspi::SS_INVALID_CMD);
   }
 }
 
 uint32_t AspiManager::HaInquiry(aspi::SRB_HAInquiry& srb) const {
   srb.HA_Count = static_cast<uint8_t>(adapterCount_);
-  if (srb.SRB_HaId >= adapterCount_) {
-    srb.SRB_Status = aspi::SS_INVALID_HA;
-    return srb.SRB_Status;
-  }
+  if (srb.SRB_HaId >= adapterCount_) return Answer(srb, aspi::SS_INVALID_HA);
   srb.HA_SCSI_ID = 7;
-  PutText(srb.HA_ManagerId, sizeof srb.HA_ManagerId, kManagerId);
-  PutText(srb.HA_Identifier, sizeof srb.HA_Identifier, "ATAPI");
+  PutPaddedText(srb.HA_ManagerId, sizeof srb.HA_ManagerId, kManagerId);
+  PutPaddedText(srb.HA_Identifier, sizeof srb.HA_Identifier, "ATAPI");
   std::memset(srb.HA_Unique, 0, sizeof srb.HA_Unique);
   srb.HA_Unique[3] = kAspiTargets;
   srb.HA_Unique[6] = 0x01;  // largest transfer: 0x10000 bytes, little-endian at 4-7
-  srb.SRB_Status = aspi::SS_COMP;
-  return srb.SRB_Status;
+  return Answer(srb, aspi::SS_COMP);
 }
 
 uint32_t AspiManager::GetDevType(aspi::SRB_GDEVBlock& srb) {
-  DevTypeRecord record;
-  record.timeUs = host_.NowUs();
-  record.haId = srb.SRB_HaId;
-  record.target = srb.SRB_Target;
-  record.lun = srb.SRB_Lun;
-  record.flags = srb.SRB_Flags;
-
+  const uint64_t now = host_.NowUs();
   uint8_t status = aspi::SS_NO_DEVICE;
   uint8_t type = aspi::DTYPE_UNKNOWN;
   if (srb.SRB_HaId >= adapterCount_) {
@@ -131,23 +111,17 @@ uint32_t AspiManager::GetDevType(aspi::SRB_GDEVBlock& srb) {
     srb.SRB_DeviceType = type;
     srb.SRB_Status = status;
   }
-  record.status = srb.SRB_Status;
-  log_.Add(record);
+  log_.Add(
+      DevTypeRecord{now, srb.SRB_HaId, srb.SRB_Target, srb.SRB_Lun, srb.SRB_Flags, srb.SRB_Status});
   return srb.SRB_Status;
 }
 
 uint32_t AspiManager::ExecScsi(aspi::SRB_ExecSCSICmd& srb) {
-  if (srb.SRB_HaId >= adapterCount_) {
-    srb.SRB_Status = aspi::SS_INVALID_HA;
-    return srb.SRB_Status;
-  }
+  if (srb.SRB_HaId >= adapterCount_) return Answer(srb, aspi::SS_INVALID_HA);
   const Attachment* attachment = ValidSlot(srb.SRB_Target, srb.SRB_Lun)
                                      ? Find(srb.SRB_HaId, srb.SRB_Target, srb.SRB_Lun)
                                      : nullptr;
-  if (attachment == nullptr) {
-    srb.SRB_Status = aspi::SS_NO_DEVICE;
-    return srb.SRB_Status;
-  }
+  if (attachment == nullptr) return Answer(srb, aspi::SS_NO_DEVICE);
 
   ScsiCommand command;
   std::memcpy(command.cdb.data(), srb.CDBByte, std::min<size_t>(srb.SRB_CDBLen, 12));
@@ -175,7 +149,7 @@ uint32_t AspiManager::ExecScsi(aspi::SRB_ExecSCSICmd& srb) {
 
   const Completion completion =
       result.completion == Completion::kDefault ? attachment->completion : result.completion;
-  if (completion == Completion::kSynchronous) {
+  if (completion == Completion::kSynchronous || completion == Completion::kDefault) {
     host_.Elapse(result.latencyUs);
     Finish(srb, result);
     return srb.SRB_Status;
@@ -209,11 +183,8 @@ void AspiManager::Finish(aspi::SRB_ExecSCSICmd& srb, const ScsiResult& result) c
       const size_t count = std::min<size_t>({srb.SRB_SenseLen, sizeof srb.SenseArea, kSenseLength});
       std::memcpy(srb.SenseArea, result.sense.data(), count);
     }
-    if (result.aspiStatus != 0) {
-      srb.SRB_Status = result.aspiStatus;
-    } else {
-      srb.SRB_Status = result.status == kStatusGood ? aspi::SS_COMP : aspi::SS_ERR;
-    }
+    const uint8_t derived = result.status == kStatusGood ? aspi::SS_COMP : aspi::SS_ERR;
+    srb.SRB_Status = result.aspiStatus != 0 ? result.aspiStatus : derived;
   }
   if ((srb.SRB_Flags & aspi::SRB_EVENT_NOTIFY) != 0 && srb.SRB_PostProc != nullptr) {
     host_.SignalEvent(srb.SRB_PostProc);
@@ -221,21 +192,13 @@ void AspiManager::Finish(aspi::SRB_ExecSCSICmd& srb, const ScsiResult& result) c
 }
 
 uint32_t AspiManager::Abort(aspi::SRB_Abort& srb) {
-  AbortRecord record;
-  record.timeUs = host_.NowUs();
-  record.haId = srb.SRB_HaId;
-  record.toAbort = srb.SRB_ToAbort;
   auto found = pendingExec_.find(srb.SRB_ToAbort);
-  record.foundPending = found != pendingExec_.end();
-  log_.Add(record);
-  if (!record.foundPending) {
-    srb.SRB_Status = SS_ABORT_FAIL;
-    return srb.SRB_Status;
-  }
+  const bool pending = found != pendingExec_.end();
+  log_.Add(AbortRecord{host_.NowUs(), srb.SRB_HaId, srb.SRB_ToAbort, pending});
+  if (!pending) return Answer(srb, SS_ABORT_FAIL);
   pendingExec_.erase(found);
   static_cast<aspi::SRB_ExecSCSICmd*>(srb.SRB_ToAbort)->SRB_Status = aspi::SS_ABORTED;
-  srb.SRB_Status = aspi::SS_COMP;
-  return srb.SRB_Status;
+  return Answer(srb, aspi::SS_COMP);
 }
 
 }  // namespace sim

@@ -55,13 +55,15 @@ class AspiManager {
 
   void Attach(int ha, int target, int lun, std::shared_ptr<ScsiDevice> device,
               Completion completion = Completion::kSynchronous);
-  void Detach(int ha, int target, int lun);
+  void Detach(int ha, int target, int lun) { slots_.erase(Slot{ha, target, lun}); }
   void SetCompletion(int ha, int target, int lun, Completion completion);
   ScsiDevice* DeviceAt(int ha, int target, int lun) const;
 
   // GET_DEV_TYPE on this slot answers SS_PENDING and completes only after
   // `polls` calls of Poll() (kPendingForever: never).
-  void SetDevTypePendingPolls(int ha, int target, int lun, int polls);
+  void SetDevTypePendingPolls(int ha, int target, int lun, int polls) {
+    devTypePendingPolls_[Slot{ha, target, lun}] = polls;
+  }
   // The caller's message loop turned once (the PC calls it from PumpOneMessage).
   void Poll();
 

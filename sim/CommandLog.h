@@ -91,7 +91,7 @@ class CommandLog {
   void Add(const CommandRecord& record) { commands_.push_back(record); }
   void Add(const AbortRecord& record) { aborts_.push_back(record); }
   void Add(const DevTypeRecord& record) { devTypes_.push_back(record); }
-  void Clear();
+  void Clear() { *this = CommandLog(); }
 
   const std::vector<CommandRecord>& Commands() const { return commands_; }
   const std::vector<AbortRecord>& Aborts() const { return aborts_; }
@@ -99,7 +99,7 @@ class CommandLog {
 
   // Commands of one kind, in order (for "the closing command carried ...").
   std::vector<CommandRecord> OfKind(CommandKind kind) const;
-  size_t CountOfKind(CommandKind kind) const;
+  size_t CountOfKind(CommandKind kind) const { return OfKind(kind).size(); }
 
  private:
   std::vector<CommandRecord> commands_;

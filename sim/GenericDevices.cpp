@@ -9,13 +9,13 @@ namespace {
 
 constexpr size_t kInquiryDataSize = 96;
 
-void PutField(uint8_t* out, size_t width, const std::string& text) {
+}  // namespace
+
+void PutPaddedText(uint8_t* out, size_t width, const std::string& text) {
   for (size_t i = 0; i < width; ++i) {
     out[i] = i < text.size() ? static_cast<uint8_t>(text[i]) : static_cast<uint8_t>(' ');
   }
 }
-
-}  // namespace
 
 void BuildInquiryData(const InquiryIdentity& identity, uint8_t* out, size_t size) {
   uint8_t data[kInquiryDataSize] = {};
@@ -24,35 +24,28 @@ void BuildInquiryData(const InquiryIdentity& identity, uint8_t* out, size_t size
   data[2] = 0x00;  // ATAPI devices claim no ANSI version
   data[3] = 0x21;  // ATAPI, response format 1
   data[4] = static_cast<uint8_t>(kInquiryDataSize - 5);
-  PutField(data + 8, 8, identity.vendor);
-  PutField(data + 16, 16, identity.product);
-  PutField(data + 32, 4, identity.revision);
+  PutPaddedText(data + 8, 8, identity.vendor);
+  PutPaddedText(data + 16, 16, identity.product);
+  PutPaddedText(data + 32, 4, identity.revision);
   const size_t specific = std::min(identity.vendorSpecific.size(), kInquiryDataSize - 36);
   std::memcpy(data + 36, identity.vendorSpecific.data(), specific);
   std::memcpy(out, data, std::min(size, kInquiryDataSize));
 }
 
-ScsiResult InquiryDevice::Run(const ScsiCommand& command) {
-  switch (command.cdb[0]) {
-    case 0x00:
-      return Good();
-    case 0x12:
-      return RunInquiry(command);
-    default:
-      return Check(kSenseIllegalRequest, 0x20, 0x00);
-  }
+uint32_t CopyInquiryData(const InquiryIdentity& identity, const ScsiCommand& command) {
+  if (command.direction == kDataOut || command.data == nullptr) return 0;
+  uint8_t data[kInquiryDataSize];
+  BuildInquiryData(identity, data, sizeof data);
+  const uint32_t count =
+      std::min<uint32_t>({command.cdb[4], command.length, identity.length, kInquiryDataSize});
+  std::memcpy(command.data, data, count);
+  return count;
 }
 
-ScsiResult InquiryDevice::RunInquiry(const ScsiCommand& command) const {
-  uint8_t data[kInquiryDataSize];
-  BuildInquiryData(identity_, data, sizeof data);
-  uint32_t count = command.cdb[4];
-  count = std::min(count, command.length);
-  count = std::min(count, identity_.length);
-  count = std::min(count, static_cast<uint32_t>(sizeof data));
-  if (command.direction == kDataOut || command.data == nullptr) count = 0;
-  if (count > 0) std::memcpy(command.data, data, count);
-  return Good(count);
+ScsiResult InquiryDevice::Run(const ScsiCommand& command) {
+  if (command.cdb[0] == 0x00) return Good();
+  if (command.cdb[0] == 0x12) return Good(CopyInquiryData(identity_, command));
+  return Check(kSenseIllegalRequest, 0x20, 0x00);
 }
 
 ForeignCdrom::ForeignCdrom(std::string vendor, std::string product, std::string revision)

@@ -23,9 +23,14 @@ struct InquiryIdentity {
 
 // Builds the INQUIRY data of `identity` into `out` (96 bytes).
 void BuildInquiryData(const InquiryIdentity& identity, uint8_t* out, size_t size);
+// Puts that data into the host's buffer, cut to the allocation length, the
+// host's transfer length and identity.length; returns the bytes moved.
+uint32_t CopyInquiryData(const InquiryIdentity& identity, const ScsiCommand& command);
 
-// Answers INQUIRY (cut to the allocation length, the host's transfer length
-// and identity.length) and TEST UNIT READY; anything else: 5/20/00.
+// A text field of `width` bytes, padded with blanks and cut to the width.
+void PutPaddedText(uint8_t* out, size_t width, const std::string& text);
+
+// Answers INQUIRY and TEST UNIT READY; anything else: 5/20/00.
 class InquiryDevice : public ScsiDevice {
  public:
   explicit InquiryDevice(InquiryIdentity identity) : identity_(std::move(identity)) {}
@@ -35,11 +40,9 @@ class InquiryDevice : public ScsiDevice {
   void SetName(std::string name) { name_ = std::move(name); }
 
   InquiryIdentity& Identity() { return identity_; }
-  const InquiryIdentity& Identity() const { return identity_; }
 
  protected:
   ScsiResult Run(const ScsiCommand& command) override;
-  ScsiResult RunInquiry(const ScsiCommand& command) const;
 
  private:
   InquiryIdentity identity_;

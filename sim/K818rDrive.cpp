@@ -20,12 +20,6 @@ uint16_t BigEndian16(const Cdb& cdb, size_t at) {
 
 }  // namespace
 
-K818rDrive::K818rDrive() : K818rDrive(K818rConfig{}) {}
-
-K818rDrive::K818rDrive(K818rConfig config) : config_(std::move(config)) {
-  ResetFlash();
-}
-
 void K818rDrive::ResetFlash() {
   for (auto& bank : banks_) bank.clear();
   for (auto& staged : staged_) staged.clear();
@@ -51,13 +45,13 @@ uint16_t K818rDrive::ReadBackSum(int blockCount) const {
   return static_cast<uint16_t>(sum);
 }
 
-bool K818rDrive::ReadyAt(uint64_t timeUs) const {
-  return timeUs >= readyAtUs_;
-}
-
 ScsiResult K818rDrive::Run(const ScsiCommand& command) {
   if (command.timeUs < offBusUntilUs_) {
-    ScsiResult gone = OffBus(config_.offBusError);
+    ScsiResult gone;  // a selection time-out
+    gone.transportFailed = true;
+    gone.transportError = config_.offBusError;
+    gone.aspiStatus = aspi::SS_NO_DEVICE;
+    gone.hostAdapterStatus = kHaSelectionTimeout;
     gone.latencyUs = config_.offBusLatencyUs;
     return gone;
   }
@@ -65,47 +59,29 @@ ScsiResult K818rDrive::Run(const ScsiCommand& command) {
     attentionPending_ = false;
     return Check(kSenseUnitAttention, 0x29, 0x00);
   }
-  switch (ClassifyCommand(command.cdb)) {
-    case CommandKind::kInquiry:
-      return Inquiry(command);
-    case CommandKind::kTestUnitReady:
-      return TestUnitReady(command);
-    case CommandKind::kWriteBlock:
-      if (!ReadyAt(command.timeUs)) return Check(kSenseNotReady, 0x04, 0x01);
-      return WriteBlock(command);
-    case CommandKind::kClosing:
-      if (!ReadyAt(command.timeUs)) return Check(kSenseNotReady, 0x04, 0x01);
-      return Close(command);
-    case CommandKind::kReadFlashPage:
-      if (!ReadyAt(command.timeUs)) return Check(kSenseNotReady, 0x04, 0x01);
-      return ReadPage(command);
-    default:
-      return Check(kSenseIllegalRequest, 0x20, 0x00);
+  const CommandKind kind = ClassifyCommand(command.cdb);
+  if (kind == CommandKind::kInquiry) return Inquiry(command);
+  if (kind == CommandKind::kOther) return Check(kSenseIllegalRequest, 0x20, 0x00);
+  // Everything else waits for the drive to come back after a commit.
+  if (!ReadyAt(command.timeUs)) return Check(kSenseNotReady, 0x04, 0x01);
+  if (kind == CommandKind::kWriteBlock) return WriteBlock(command);
+  if (kind == CommandKind::kClosing) return Close(command);
+  if (kind == CommandKind::kReadFlashPage) return ReadPage(command);
+  // TEST UNIT READY.
+  if (!config_.discPresent || (committed_ && HasFault(FaultAction::kNoDisc))) {
+    return Check(kSenseNotReady, 0x3A, 0x00);
   }
+  return Good();
 }
 
 ScsiResult K818rDrive::Inquiry(const ScsiCommand& command) const {
   InquiryIdentity identity;
-  identity.deviceType = 0x05;
   identity.vendor = config_.vendor;
   identity.product = config_.product;
   identity.revision = config_.revision;
   identity.vendorSpecific = std::string(2, '\0') + config_.typeCode;
   identity.length = config_.inquiryLength;
-  uint8_t data[96];
-  BuildInquiryData(identity, data, sizeof data);
-  uint32_t count = std::min<uint32_t>({command.cdb[4], command.length, identity.length, 96});
-  if (command.direction == kDataOut || command.data == nullptr) count = 0;
-  if (count > 0) std::memcpy(command.data, data, count);
-  return Good(count);
-}
-
-ScsiResult K818rDrive::TestUnitReady(const ScsiCommand& command) const {
-  if (!ReadyAt(command.timeUs)) return Check(kSenseNotReady, 0x04, 0x01);
-  if (!config_.discPresent || (committed_ && HasFault(FaultAction::kNoDisc))) {
-    return Check(kSenseNotReady, 0x3A, 0x00);
-  }
-  return Good();
+  return Good(CopyInquiryData(identity, command));
 }
 
 ScsiResult K818rDrive::WriteBlock(const ScsiCommand& command) {
@@ -130,17 +106,11 @@ ScsiResult K818rDrive::Close(const ScsiCommand& command) {
       count > kFlashBanks) {
     return Check(kSenseIllegalRequest, 0x24, 0x00);
   }
-  ClosingRecord record;
-  record.mode = mode;
-  record.block = block;
-  record.value = BigEndian16(command.cdb, 10);
-  record.timeUs = command.timeUs;
+  ClosingRecord record{mode, block, BigEndian16(command.cdb, 10), command.timeUs, 0};
   for (int bank = 0; bank < count; ++bank) {
     std::vector<uint8_t>& staged = staged_[static_cast<size_t>(bank)];
     if (staged.empty()) continue;
-    std::vector<uint8_t>& content = banks_[static_cast<size_t>(bank)];
-    content.assign(kBankSize, 0);
-    std::copy_n(staged.begin(), std::min<size_t>(staged.size(), kBankSize), content.begin());
+    SetBank(bank, staged);
     staged.clear();
     ++record.banksCommitted;
   }

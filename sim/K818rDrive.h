@@ -58,8 +58,7 @@ struct ClosingRecord {
 
 class K818rDrive : public ScsiDevice {
  public:
-  K818rDrive();
-  explicit K818rDrive(K818rConfig config);
+  explicit K818rDrive(K818rConfig config = {}) : config_(std::move(config)) {}
 
   uint8_t DeviceType() const override { return 0x05; }
   std::string Name() const override { return name_; }
@@ -77,14 +76,13 @@ class K818rDrive : public ScsiDevice {
   // 16-bit sum over what a read-back of `blockCount` banks covers
   // (banks 1 and 2 up to 0xEFFF, the others whole).
   uint16_t ReadBackSum(int blockCount) const;
-  bool ReadyAt(uint64_t timeUs) const;
+  bool ReadyAt(uint64_t timeUs) const { return timeUs >= readyAtUs_; }
 
  protected:
   ScsiResult Run(const ScsiCommand& command) override;
 
  private:
   ScsiResult Inquiry(const ScsiCommand& command) const;
-  ScsiResult TestUnitReady(const ScsiCommand& command) const;
   ScsiResult WriteBlock(const ScsiCommand& command);
   ScsiResult Close(const ScsiCommand& command);
   ScsiResult ReadPage(const ScsiCommand& command) const;

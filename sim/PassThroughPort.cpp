@@ -9,28 +9,16 @@
 
 namespace sim {
 
-void PassThroughPort::Attach(char letter, std::shared_ptr<ScsiDevice> device, uint8_t target,
-                             uint8_t lun, uint8_t pathId) {
-  cdroms_[letter] = Cdrom{std::move(device), target, lun, pathId};
-}
-
 bool PassThroughPort::Execute(char letter, uint32_t code, void* in, uint32_t inSize, void* out,
                               uint32_t outSize, uint32_t* bytesReturned) {
-  if (code != passthrough::IOCTL_SCSI_PASS_THROUGH_DIRECT) {
-    lastError_ = kErrorInvalidFunction;
-    return false;
-  }
+  if (code != passthrough::IOCTL_SCSI_PASS_THROUGH_DIRECT) return Fail(kErrorInvalidFunction);
   using passthrough::SCSI_PASS_THROUGH_DIRECT;
   if (in == nullptr || out == nullptr || inSize < sizeof(SCSI_PASS_THROUGH_DIRECT) ||
       outSize < sizeof(SCSI_PASS_THROUGH_DIRECT)) {
-    lastError_ = kErrorInvalidParameter;
-    return false;
+    return Fail(kErrorInvalidParameter);
   }
   auto found = cdroms_.find(letter);
-  if (found == cdroms_.end()) {
-    lastError_ = kErrorInvalidFunction;
-    return false;
-  }
+  if (found == cdroms_.end()) return Fail(kErrorInvalidFunction);
   if (in != out) std::memmove(out, in, std::min(inSize, outSize));
   return Run(found->second, letter, out, outSize, bytesReturned);
 }
@@ -49,22 +37,18 @@ bool PassThroughPort::Run(const Cdrom& cdrom, char letter, void* recordBytes, ui
                        (reinterpret_cast<uintptr_t>(sptd.DataBuffer) & alignmentMask_) == 0;
   if (sptd.Length != sizeof sptd || sptd.CdbLength == 0 || sptd.CdbLength > 16 || !senseFits ||
       !bufferGiven || !aligned) {
-    lastError_ = kErrorInvalidParameter;
-    return false;
+    return Fail(kErrorInvalidParameter);
   }
 
   ScsiCommand command;
   std::memcpy(command.cdb.data(), sptd.Cdb, std::min<size_t>(sptd.CdbLength, 12));
   command.data = static_cast<uint8_t*>(sptd.DataBuffer);
   command.length = sptd.DataTransferLength;
-  if (sptd.DataIn == passthrough::SCSI_IOCTL_DATA_IN) {
+  if (command.length > 0 && sptd.DataIn == passthrough::SCSI_IOCTL_DATA_IN) {
     command.direction = kDataIn;
-  } else if (sptd.DataIn == passthrough::SCSI_IOCTL_DATA_OUT) {
+  } else if (command.length > 0 && sptd.DataIn == passthrough::SCSI_IOCTL_DATA_OUT) {
     command.direction = kDataOut;
-  } else {
-    command.direction = kDataNone;
   }
-  if (command.length == 0) command.direction = kDataNone;
   command.timeUs = clock_.NowUs();
 
   ScsiDevice& device = *cdrom.device;
@@ -112,11 +96,12 @@ bool PassThroughPort::Run(const Cdrom& cdrom, char letter, void* recordBytes, ui
     std::memcpy(recordBytes, &sptd, sizeof sptd);
     if (bytesReturned != nullptr) *bytesReturned = returned;
   }
-  if (result.transportFailed) {
-    lastError_ = result.transportError;
-    return false;
-  }
-  return true;
+  return result.transportFailed ? Fail(result.transportError) : true;
+}
+
+bool PassThroughPort::Fail(uint32_t error) {
+  lastError_ = error;
+  return false;
 }
 
 }  // namespace sim

@@ -20,7 +20,9 @@ class PassThroughPort {
       : clock_(clock), log_(log), lastError_(lastError) {}
 
   void Attach(char letter, std::shared_ptr<ScsiDevice> device, uint8_t target, uint8_t lun,
-              uint8_t pathId);
+              uint8_t pathId) {
+    cdroms_[letter] = Cdrom{std::move(device), target, lun, pathId};
+  }
   bool HasDevice(char letter) const { return cdroms_.count(letter) != 0; }
   // Data buffers must be aligned to mask+1 (0: no check).
   void SetAlignmentMask(uint32_t mask) { alignmentMask_ = mask; }
@@ -38,6 +40,7 @@ class PassThroughPort {
   };
 
   bool Run(const Cdrom& cdrom, char letter, void* record, uint32_t size, uint32_t* bytesReturned);
+  bool Fail(uint32_t error);
 
   VirtualClock& clock_;
   CommandLog& log_;

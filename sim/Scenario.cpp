@@ -1,59 +1,97 @@
 #include "sim/Scenario.h"
 
+#include <cctype>
 #include <map>
 #include <sstream>
 
-#include "sim/ScenarioDevices.h"
-#include "sim/ScenarioFaults.h"
-#include "sim/ScenarioTokens.h"
+#include "sim/ScenarioWords.h"
 
 namespace sim {
 
 namespace {
+
+bool IsBlank(char c) {
+  return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+// Splits on blanks; double quotes keep blanks; \0 \xNN \\ \" escapes.
+bool Tokenize(const std::string& line, std::vector<Token>& tokens, std::string& error) {
+  size_t i = 0;
+  while (i < line.size()) {
+    if (IsBlank(line[i])) {
+      ++i;
+      continue;
+    }
+    Token token;
+    std::string* target = &token.key;
+    bool quoted = false;
+    for (; i < line.size() && (quoted || !IsBlank(line[i])); ++i) {
+      const char c = line[i];
+      const bool hexEscape = c == '\\' && i + 3 < line.size() && line[i + 1] == 'x' &&
+                             HexDigit(line[i + 2]) >= 0 && HexDigit(line[i + 3]) >= 0;
+      if (hexEscape) {
+        target->push_back(static_cast<char>(HexDigit(line[i + 2]) * 16 + HexDigit(line[i + 3])));
+        i += 3;
+      } else if (c == '\\' && i + 1 < line.size()) {
+        ++i;
+        target->push_back(line[i] == '0' ? '\0' : line[i]);
+      } else if (c == '"') {
+        quoted = !quoted;
+      } else if (c == '=' && !token.hasValue && !quoted) {
+        token.hasValue = true;
+        target = &token.value;
+      } else {
+        target->push_back(c);
+      }
+    }
+    if (quoted) {
+      error = "unterminated quote";
+      return false;
+    }
+    for (char& c : token.key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    tokens.push_back(token);
+  }
+  return true;
+}
 
 // The devices of the lines read so far: by name, and the last one, which
 // fault lines without device= apply to.
 struct ReadDevices {
   std::map<std::string, std::shared_ptr<ScsiDevice>> named;
   std::shared_ptr<ScsiDevice> last;
+
+  bool Find(const std::string& name, std::shared_ptr<ScsiDevice>& device,
+            std::string& error) const {
+    auto found = named.find(name);
+    if (found == named.end()) {
+      error = "no device named " + name;
+      return false;
+    }
+    device = found->second;
+    return true;
+  }
 };
 
-bool ParseWindows(const std::string& word, WindowsVersion& version) {
-  static const std::map<std::string, WindowsVersion> versions = {
-      {"win95", WindowsVersion::kWin95},     {"win98", WindowsVersion::kWin98},
-      {"win98se", WindowsVersion::kWin98Se}, {"winme", WindowsVersion::kWinMe},
-      {"nt4sp5", WindowsVersion::kNt4Sp5},   {"nt4sp6", WindowsVersion::kNt4Sp6},
-      {"win2000", WindowsVersion::kWin2000}, {"winxp", WindowsVersion::kWinXp},
-  };
-  auto found = versions.find(word);
-  if (found == versions.end()) return false;
-  version = found->second;
-  return true;
-}
-
 bool ParseOsLine(const std::vector<Token>& tokens, Scenario& scenario, std::string& error) {
-  WindowsVersion version;
-  if (tokens.size() != 2 || !ParseWindows(tokens[1].key, version)) {
-    error = "os wants one of win95 win98 win98se winme nt4sp5 nt4sp6 win2000 winxp";
-    return false;
+  // In the order of WindowsVersion.
+  const char* const names[] = {"win95",  "win98",  "win98se", "winme",
+                               "nt4sp5", "nt4sp6", "win2000", "winxp"};
+  for (int i = 0; i < 8 && tokens.size() == 2; ++i) {
+    if (tokens[1].key == names[i]) {
+      scenario.windows = static_cast<WindowsVersion>(i);
+      return true;
+    }
   }
-  scenario.windows = version;
-  return true;
+  error = "os wants one of win95 win98 win98se winme nt4sp5 nt4sp6 win2000 winxp";
+  return false;
 }
 
 bool ParseFaultLine(const std::vector<Token>& tokens, ReadDevices& devices, std::string& error) {
   Fault fault;
   std::string deviceName;
-  if (!ParseFaultTokens(tokens, 1, fault, &deviceName, error)) return false;
+  if (!ReadFaultWords(tokens, 1, fault, &deviceName, error)) return false;
   std::shared_ptr<ScsiDevice> device = devices.last;
-  if (!deviceName.empty()) {
-    auto found = devices.named.find(deviceName);
-    if (found == devices.named.end()) {
-      error = "no device named " + deviceName;
-      return false;
-    }
-    device = found->second;
-  }
+  if (!deviceName.empty() && !devices.Find(deviceName, device, error)) return false;
   if (!device) {
     error = "fault before any device";
     return false;
@@ -66,15 +104,8 @@ bool ParseFaultLine(const std::vector<Token>& tokens, ReadDevices& devices, std:
 bool AddDeviceLine(const std::vector<Token>& tokens, Scenario& scenario, ReadDevices& devices,
                    std::string& error) {
   DeviceSetup setup;
-  if (!ParseDeviceLine(tokens, setup, error)) return false;
-  if (!setup.sameAs.empty()) {
-    auto found = devices.named.find(setup.sameAs);
-    if (found == devices.named.end()) {
-      error = "no device named " + setup.sameAs;
-      return false;
-    }
-    setup.device = found->second;
-  }
+  if (!ReadDeviceLine(tokens, setup, error)) return false;
+  if (!setup.sameAs.empty() && !devices.Find(setup.sameAs, setup.device, error)) return false;
   if (setup.bus == DeviceSetup::Bus::kAspi && !setup.device) {
     error = "aspi line without k818r, cdrom, disk or device=";
     return false;
@@ -107,7 +138,7 @@ bool ParseFault(const std::string& line, Fault& fault, std::string* error) {
   std::vector<Token> tokens;
   std::string message;
   const bool ok =
-      Tokenize(line, tokens, message) && ParseFaultTokens(tokens, 0, fault, nullptr, message);
+      Tokenize(line, tokens, message) && ReadFaultWords(tokens, 0, fault, nullptr, message);
   if (!ok && error != nullptr) *error = message;
   return ok;
 }

@@ -16,7 +16,7 @@
 //   fault closing latency=40000          milliseconds
 //   fault neverready | fault nodisc | fault corrupt bank=1 offset=0x100 xor=0x01
 //
-// A misbehaving drive (the action word comes first on its line):
+// A misbehaving drive:
 //   letter E: k818r offbus=5000 offbuserror=21 attention
 //       after its closing command the drive is off the bus for 5000 ms
 //       (ASPI SS_NO_DEVICE with SRB_HaStat 0x11; DeviceIoControl fails with
@@ -51,9 +51,7 @@
 // nth=N count=N every at=N (n-th command of any kind); a fault line applies to
 // the device declared last, or to device=<name>.
 //
-// The reader's parts: ScenarioTokens (the words), ScenarioFaults (the fault
-// words), ScenarioBehaviours (those of a misbehaving drive), ScenarioDevices
-// (the device lines and their devices).
+// The words of fault and device lines are rows of two tables in ScenarioWords.
 #pragma once
 
 #include <memory>

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace sim {
 
@@ -12,10 +13,7 @@ constexpr uint8_t kSubWriteBlock = 0xA0;
 constexpr uint8_t kSubReadPage = 0x11;
 
 bool IsVendorCommand(const Cdb& cdb) {
-  for (size_t i = 0; i < sizeof kVendorSignature; ++i) {
-    if (cdb[i] != kVendorSignature[i]) return false;
-  }
-  return true;
+  return std::equal(std::begin(kVendorSignature), std::end(kVendorSignature), cdb.begin());
 }
 
 bool IsCommandFault(FaultAction action) {
@@ -27,7 +25,7 @@ bool IsDataFault(FaultAction action) {
   return action == FaultAction::kFlipBits || action == FaultAction::kShortTransfer;
 }
 
-Fault ForCommands(CommandKind kind, int nth, FaultAction action) {
+Fault Make(FaultAction action, CommandKind kind = CommandKind::kAny, int nth = 1) {
   Fault fault;
   fault.kind = kind;
   fault.nth = nth;
@@ -70,28 +68,15 @@ CommandKind ClassifyCommand(const Cdb& cdb) {
 }
 
 const char* CommandKindName(CommandKind kind) {
-  switch (kind) {
-    case CommandKind::kAny:
-      return "any";
-    case CommandKind::kTestUnitReady:
-      return "tur";
-    case CommandKind::kInquiry:
-      return "inquiry";
-    case CommandKind::kWriteBlock:
-      return "write";
-    case CommandKind::kClosing:
-      return "closing";
-    case CommandKind::kReadFlashPage:
-      return "readpage";
-    case CommandKind::kOther:
-      return "other";
-  }
-  return "?";
+  // In CommandKind's order.
+  static const char* const kNames[] = {"any",     "tur",      "inquiry", "write",
+                                       "closing", "readpage", "other"};
+  const auto index = static_cast<size_t>(kind);
+  return index < std::size(kNames) ? kNames[index] : "?";
 }
 
 Fault Fault::Sense(CommandKind kind, int nth, uint8_t key, uint8_t senseAsc, uint8_t senseAscq) {
-  Fault fault = ForCommands(kind, nth, FaultAction::kStatus);
-  fault.status = kStatusCheckCondition;
+  Fault fault = Make(FaultAction::kStatus, kind, nth);  // CHECK CONDITION
   fault.senseKey = key;
   fault.asc = senseAsc;
   fault.ascq = senseAscq;
@@ -99,50 +84,44 @@ Fault Fault::Sense(CommandKind kind, int nth, uint8_t key, uint8_t senseAsc, uin
 }
 
 Fault Fault::Status(CommandKind kind, int nth, uint8_t statusByte) {
-  Fault fault = ForCommands(kind, nth, FaultAction::kStatus);
+  Fault fault = Make(FaultAction::kStatus, kind, nth);
   fault.status = statusByte;
   return fault;
 }
 
 Fault Fault::TransportError(CommandKind kind, int nth, uint32_t error, bool fill) {
-  Fault fault = ForCommands(kind, nth, FaultAction::kTransportError);
+  Fault fault = Make(FaultAction::kTransportError, kind, nth);
   fault.transportError = error;
   fault.fillRecord = fill;
   return fault;
 }
 
 Fault Fault::DropWrite(int nth) {
-  Fault fault = ForCommands(CommandKind::kWriteBlock, nth, FaultAction::kDropWrite);
-  return fault;
+  return Make(FaultAction::kDropWrite, CommandKind::kWriteBlock, nth);
 }
 
 Fault Fault::CompleteAs(CommandKind kind, int nth, Completion how) {
-  Fault fault = ForCommands(kind, nth, FaultAction::kCompletion);
+  Fault fault = Make(FaultAction::kCompletion, kind, nth);
   fault.completion = how;
   return fault;
 }
 
 Fault Fault::Slow(CommandKind kind, int nth, uint64_t latency) {
-  Fault fault = ForCommands(kind, nth, FaultAction::kLatency);
+  Fault fault = Make(FaultAction::kLatency, kind, nth);
   fault.latencyUs = latency;
   return fault;
 }
 
 Fault Fault::NeverReady() {
-  Fault fault;
-  fault.action = FaultAction::kNeverReady;
-  return fault;
+  return Make(FaultAction::kNeverReady);
 }
 
 Fault Fault::NoDisc() {
-  Fault fault;
-  fault.action = FaultAction::kNoDisc;
-  return fault;
+  return Make(FaultAction::kNoDisc);
 }
 
 Fault Fault::CorruptBank(int bankNumber, uint32_t byteOffset, uint8_t mask) {
-  Fault fault;
-  fault.action = FaultAction::kCorruptBank;
+  Fault fault = Make(FaultAction::kCorruptBank);
   fault.bank = bankNumber;
   fault.offset = byteOffset;
   fault.xorMask = mask;
@@ -151,7 +130,7 @@ Fault Fault::CorruptBank(int bankNumber, uint32_t byteOffset, uint8_t mask) {
 
 Fault Fault::OffBus(CommandKind kind, int nth, uint32_t error) {
   Fault fault = TransportError(kind, nth, error);
-  fault.aspiStatus = kAspiNoDevice;
+  fault.aspiStatus = aspi::SS_NO_DEVICE;
   fault.hostAdapterStatus = kHaSelectionTimeout;
   return fault;
 }
@@ -164,26 +143,25 @@ Fault Fault::HostAdapterError(CommandKind kind, int nth, uint8_t hostAdapterStat
 
 Fault Fault::Aborted(CommandKind kind, int nth) {
   Fault fault = TransportError(kind, nth, 1117);
-  fault.aspiStatus = kAspiAborted;
+  fault.aspiStatus = aspi::SS_ABORTED;
   return fault;
 }
 
 Fault Fault::FlipBits(CommandKind kind, int nth, uint32_t byte, uint8_t mask) {
-  Fault fault = ForCommands(kind, nth, FaultAction::kFlipBits);
+  Fault fault = Make(FaultAction::kFlipBits, kind, nth);
   fault.byteIndex = byte;
   fault.xorMask = mask;
   return fault;
 }
 
 Fault Fault::ShortTransfer(CommandKind kind, int nth, uint32_t bytes) {
-  Fault fault = ForCommands(kind, nth, FaultAction::kShortTransfer);
+  Fault fault = Make(FaultAction::kShortTransfer, kind, nth);
   fault.shortLength = bytes;
   return fault;
 }
 
 Fault Fault::SameSum(int bankNumber, uint32_t byteOffset) {
-  Fault fault;
-  fault.action = FaultAction::kSameSum;
+  Fault fault = Make(FaultAction::kSameSum);
   fault.bank = bankNumber;
   fault.offset = byteOffset;
   return fault;
@@ -248,18 +226,14 @@ ScsiResult ScsiDevice::RunAltered(const ScsiCommand& command, const Fault& fault
   ScsiCommand altered = command;
   std::vector<uint8_t> bytes(command.data, command.data + command.length);
   altered.data = bytes.data();
-  if (command.direction == kDataOut) {
-    if (shortened) {
-      std::fill(bytes.begin() + std::min(fault.shortLength, command.length), bytes.end(), 0);
-    } else if (fault.byteIndex < command.length) {
-      bytes[fault.byteIndex] ^= fault.xorMask;
-    }
-    ScsiResult result = Run(altered);
-    if (shortened) result.transferred = std::min(result.transferred, fault.shortLength);
-    return result;
+  if (command.direction == kDataOut && shortened) {
+    std::fill(bytes.begin() + std::min(fault.shortLength, command.length), bytes.end(), 0);
+  } else if (command.direction == kDataOut && fault.byteIndex < command.length) {
+    bytes[fault.byteIndex] ^= fault.xorMask;
   }
   ScsiResult result = Run(altered);
   if (shortened) result.transferred = std::min(result.transferred, fault.shortLength);
+  if (command.direction == kDataOut) return result;
   std::memcpy(command.data, bytes.data(), result.transferred);
   if (!shortened && fault.byteIndex < result.transferred) {
     command.data[fault.byteIndex] ^= fault.xorMask;
@@ -273,14 +247,8 @@ int ScsiDevice::CommandsOfKind(CommandKind kind) const {
 }
 
 bool ScsiDevice::HasFault(FaultAction action) const {
-  return FindFault(action) != nullptr;
-}
-
-const Fault* ScsiDevice::FindFault(FaultAction action) const {
-  for (const Fault& fault : faults_) {
-    if (fault.action == action) return &fault;
-  }
-  return nullptr;
+  return std::any_of(faults_.begin(), faults_.end(),
+                     [action](const Fault& fault) { return fault.action == action; });
 }
 
 ScsiResult ScsiDevice::Good(uint32_t transferred) {
@@ -293,15 +261,6 @@ ScsiResult ScsiDevice::Check(uint8_t key, uint8_t senseAsc, uint8_t senseAscq) {
   ScsiResult result;
   result.status = kStatusCheckCondition;
   result.sense = MakeSense(key, senseAsc, senseAscq);
-  return result;
-}
-
-ScsiResult ScsiDevice::OffBus(uint32_t error) {
-  ScsiResult result;
-  result.transportFailed = true;
-  result.transportError = error;
-  result.aspiStatus = kAspiNoDevice;
-  result.hostAdapterStatus = kHaSelectionTimeout;
   return result;
 }
 

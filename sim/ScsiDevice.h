@@ -18,23 +18,21 @@
 #include <string>
 #include <vector>
 
+#include "platform/AspiRecords.h"
+#include "sim/SimErrors.h"
+
 namespace sim {
 
 constexpr uint8_t kStatusGood = 0x00;
 constexpr uint8_t kStatusCheckCondition = 0x02;
 constexpr uint8_t kStatusBusy = 0x08;
 
-constexpr uint8_t kSenseNoSense = 0x00;
 constexpr uint8_t kSenseNotReady = 0x02;
 constexpr uint8_t kSenseIllegalRequest = 0x05;
 constexpr uint8_t kSenseUnitAttention = 0x06;
 
 // What a host adapter reports for a target that does not answer selection.
-constexpr uint8_t kAspiNoDevice = 0x82;  // SS_NO_DEVICE
-constexpr uint8_t kAspiAborted = 0x02;   // SS_ABORTED
 constexpr uint8_t kHaSelectionTimeout = 0x11;
-constexpr uint32_t kErrorNotReady = 21;
-constexpr uint32_t kErrorDeviceGone = 55;  // ERROR_DEV_NOT_EXIST
 
 constexpr size_t kSenseLength = 18;  // fixed format: key at 2, ASC at 12, ASCQ at 13
 using SenseData = std::array<uint8_t, kSenseLength>;
@@ -149,10 +147,7 @@ struct Fault {
   static Fault FlipBits(CommandKind kind, int nth, uint32_t byteIndex, uint8_t mask);
   static Fault ShortTransfer(CommandKind kind, int nth, uint32_t bytes);
   static Fault SameSum(int bank, uint32_t offset);
-  Fault& Every() {
-    count = 0;
-    return *this;
-  }
+  Fault& Every() { return Times(0); }
   Fault& Times(int n) {
     count = n;
     return *this;
@@ -177,7 +172,6 @@ class ScsiDevice {
   ScsiResult Execute(const ScsiCommand& command);
 
   void AddFault(const Fault& fault) { faults_.push_back(fault); }
-  void ClearFaults() { faults_.clear(); }
   const std::vector<Fault>& Faults() const { return faults_; }
 
   // Every command costs this much virtual time. Keep it above zero where the
@@ -192,11 +186,9 @@ class ScsiDevice {
   // The device model proper.
   virtual ScsiResult Run(const ScsiCommand& command) = 0;
   bool HasFault(FaultAction action) const;
-  const Fault* FindFault(FaultAction action) const;
 
   static ScsiResult Good(uint32_t transferred = 0);
   static ScsiResult Check(uint8_t key, uint8_t asc, uint8_t ascq);
-  static ScsiResult OffBus(uint32_t error);
 
  private:
   ScsiResult RunAltered(const ScsiCommand& command, const Fault& fault);

@@ -22,13 +22,8 @@ char UpperLetter(char letter) {
 }  // namespace
 
 SimDevices::SimDevices(VirtualClock& clock, CommandLog& log, SimHandles& handles,
-                       uint32_t& lastError, const std::string& systemDirectory)
-    : clock_(clock),
-      handles_(handles),
-      lastError_(lastError),
-      port_(clock, log, lastError),
-      memory_(lastError),
-      libraries_(lastError, systemDirectory) {
+                       uint32_t& lastError)
+    : clock_(clock), handles_(handles), lastError_(lastError), port_(clock, log, lastError) {
   std::fill(std::begin(driveTypes_), std::end(driveTypes_), platform::kDriveNoRootDir);
   driveTypes_['C' - 'A'] = platform::kDriveFixed;
 }
@@ -46,11 +41,32 @@ void SimDevices::AttachCdrom(char letter, std::shared_ptr<ScsiDevice> device, ui
 }
 
 void SimDevices::FailOpen(char letter, uint32_t error, int times) {
-  opens_.FailOpen(UpperLetter(letter), error, times);
+  openFailures_[UpperLetter(letter)] = OpenFailure{error, times};
 }
 
 void SimDevices::RefuseDeviceAccess(char letter, uint32_t rights) {
-  opens_.RefuseAccess(UpperLetter(letter), rights);
+  refusedRights_[UpperLetter(letter)] = rights;
+}
+
+std::vector<char> SimDevices::OpenedLetters() const {
+  std::vector<char> letters;
+  for (const DeviceOpenRecord& record : opens_) {
+    if (record.opened) letters.push_back(record.letter);
+  }
+  return letters;
+}
+
+uint32_t SimDevices::OpenError(char letter, uint32_t access) {
+  auto failure = openFailures_.find(letter);
+  if (failure != openFailures_.end() && failure->second.times != 0) {
+    if (failure->second.times > 0) --failure->second.times;
+    return failure->second.error;
+  }
+  auto refused = refusedRights_.find(letter);
+  if (refused != refusedRights_.end() && (access & refused->second) != 0) {
+    return platform::kErrorAccessDenied;
+  }
+  return 0;
 }
 
 unsigned SimDevices::DriveType(const char* rootPath) {
@@ -69,17 +85,17 @@ platform::Handle SimDevices::OpenDeviceWith(const char* path, uint32_t access, u
                           LetterIndex(path[4]) >= 0;
   DeviceOpenRecord record{letterPath ? UpperLetter(path[4]) : '\0', access, share, false,
                           clock_.NowUs()};
-  uint32_t error = letterPath ? opens_.Check(record.letter, access) : kErrorFileNotFound;
+  uint32_t error = letterPath ? OpenError(record.letter, access) : kErrorFileNotFound;
   if (error == 0 && !port_.HasDevice(record.letter)) error = kErrorFileNotFound;
   if (error != 0) {
     // A refused open still takes a moment, so retry loops end in virtual time.
     clock_.Advance(kFailedOpenCostUs);
-    opens_.Record(record);
+    opens_.push_back(record);
     lastError_ = error;
     return platform::InvalidHandle();
   }
   record.opened = true;
-  opens_.Record(record);
+  opens_.push_back(record);
   HandleState state;
   state.kind = HandleKind::kDevice;
   state.letter = record.letter;

@@ -1,14 +1,16 @@
-// The simulated PC's devices role: drive letters and their types, opens of
-// \\.\X: and pass-through on them, transfer memory, and the run-time
-// libraries (WNASPI32.DLL).
+// The simulated PC's devices role, but for transfer memory (SimMemory) and
+// the run-time libraries (SimLibraries): drive letters and their types,
+// opens of \\.\X: and pass-through on them.
 //
 //   pc.SetDriveType('D', platform::kDriveCdrom);
 //   pc.AttachCdrom('E', drive);                 // pass-through on \\.\E:
 //   pc.FailOpen('E', platform::kErrorAccessDenied, 3);
-//   ... pc.DeviceOpens(), pc.OpenDeviceHandles(), pc.LibraryLoads() ...
+//   pc.RefuseDeviceAccess('D', platform::kGenericWrite);    // any open asking to write
+//   ... pc.DeviceOpens().back().access, pc.OpenedLetters() ...
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,27 +19,25 @@
 #include "sim/CommandLog.h"
 #include "sim/PassThroughPort.h"
 #include "sim/ScsiDevice.h"
-#include "sim/SimDeviceOpens.h"
 #include "sim/SimErrors.h"
 #include "sim/SimHandles.h"
-#include "sim/SimLibraries.h"
-#include "sim/SimMemory.h"
 #include "sim/VirtualClock.h"
 
 namespace sim {
 
+struct DeviceOpenRecord {
+  char letter = 0;  // 0 when the path named no drive letter
+  uint32_t access = 0;
+  uint32_t share = 0;
+  bool opened = false;
+  uint64_t timeUs = 0;
+};
+
 class SimDevices : public virtual platform::Devices {
  public:
-  SimDevices(VirtualClock& clock, CommandLog& log, SimHandles& handles, uint32_t& lastError,
-             const std::string& systemDirectory);
+  SimDevices(VirtualClock& clock, CommandLog& log, SimHandles& handles, uint32_t& lastError);
 
   // ---- Setup -------------------------------------------------------------
-  // WNASPI32.DLL in the system directory, with either entry point missing.
-  void InstallAspiLibrary(bool supportInfo = true, bool sendCommand = true) {
-    libraries_.InstallAspi(supportInfo, sendCommand);
-  }
-  void RemoveAspiLibrary() { libraries_.RemoveAspi(); }
-
   void SetDriveType(char letter, unsigned type);
   // Makes the letter a CD-ROM whose device answers pass-through on it.
   void AttachCdrom(char letter, std::shared_ptr<ScsiDevice> device, uint8_t target = 0,
@@ -49,23 +49,12 @@ class SimDevices : public virtual platform::Devices {
   // Pass-through data buffers must be aligned to mask+1 (0: no check);
   // a misaligned one fails with ERROR_INVALID_PARAMETER.
   void SetPassThroughAlignmentMask(uint32_t mask) { port_.SetAlignmentMask(mask); }
-  // AllocateBuffer fails on the nth call (counted from construction).
-  void FailAllocation(int nth) { memory_.FailAllocation(nth); }
 
   // ---- Observation -------------------------------------------------------
-  int OpenDeviceCalls() const { return static_cast<int>(opens_.Records().size()); }
-  const std::vector<DeviceOpenRecord>& DeviceOpens() const { return opens_.Records(); }
+  int OpenDeviceCalls() const { return static_cast<int>(opens_.size()); }
+  const std::vector<DeviceOpenRecord>& DeviceOpens() const { return opens_; }
   // Letter of every successful open, in order.
-  std::vector<char> OpenedLetters() const { return opens_.OpenedLetters(); }
-
-  int LibraryLoads() const { return libraries_.Loads(); }
-  int LibraryUnloads() const { return libraries_.Unloads(); }
-  int BadUnloads() const { return libraries_.BadUnloads(); }
-  std::vector<std::string> LoadLibraryPaths() const { return libraries_.LoadPaths(); }
-
-  int AllocationCalls() const { return memory_.Calls(); }
-  int OutstandingBuffers() const { return memory_.Outstanding(); }
-  int BadFrees() const { return memory_.BadFrees(); }
+  std::vector<char> OpenedLetters() const;
 
   // ---- platform::Devices -------------------------------------------------
   unsigned DriveType(const char* rootPath) override;
@@ -73,24 +62,22 @@ class SimDevices : public virtual platform::Devices {
   bool DeviceControl(platform::Handle device, uint32_t code, void* in, uint32_t inSize, void* out,
                      uint32_t outSize, uint32_t* bytesReturned) override;
 
-  void* AllocateBuffer(size_t size) override { return memory_.Allocate(size); }
-  void FreeBuffer(void* buffer) override { memory_.Free(buffer); }
-
-  platform::Module LoadLibraryAt(const char* path) override { return libraries_.Load(path); }
-  void* ProcAddress(platform::Module module, const char* name) override {
-    return libraries_.Entry(module, name);
-  }
-  void UnloadLibrary(platform::Module module) override { libraries_.Unload(module); }
-
  private:
+  struct OpenFailure {
+    uint32_t error = 0;
+    int times = 0;
+  };
+  // 0 when an open of the letter with `access` may go ahead, else its error.
+  uint32_t OpenError(char letter, uint32_t access);
+
   VirtualClock& clock_;
   SimHandles& handles_;
   uint32_t& lastError_;
   unsigned driveTypes_[26] = {};
-  SimDeviceOpens opens_;
+  std::map<char, OpenFailure> openFailures_;
+  std::map<char, uint32_t> refusedRights_;
+  std::vector<DeviceOpenRecord> opens_;
   PassThroughPort port_;
-  SimMemory memory_;
-  SimLibraries libraries_;
 };
 
 }  // namespace sim

@@ -12,7 +12,9 @@ constexpr uint32_t kErrorInvalidFunction = 1;
 constexpr uint32_t kErrorFileNotFound = 2;
 using platform::kErrorInvalidHandle;
 constexpr uint32_t kErrorNotEnoughMemory = 8;
+constexpr uint32_t kErrorNotReady = 21;
 constexpr uint32_t kErrorNotSupported = 50;
+constexpr uint32_t kErrorDeviceGone = 55;  // ERROR_DEV_NOT_EXIST
 constexpr uint32_t kErrorInvalidParameter = 87;
 constexpr uint32_t kErrorInsufficientBuffer = 122;
 constexpr uint32_t kErrorModNotFound = 126;

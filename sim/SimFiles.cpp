@@ -29,7 +29,6 @@ bool SimFiles::Exists(const std::string& name) const {
 }
 
 platform::File SimFiles::OpenFileForReading(const char* name) {
-  ++opens_;
   const std::string key = UpperCase(name == nullptr ? std::string() : std::string(name));
   auto found = files_.find(key);
   if (found == files_.end() || failing_.count(key) != 0) {

@@ -27,7 +27,6 @@ class SimFiles : public virtual platform::Files {
   bool Exists(const std::string& name) const;
 
   int OpenFiles() const { return static_cast<int>(open_.size()); }  // still open
-  int FileOpens() const { return opens_; }
   int BadCloses() const { return badCloses_; }
 
   platform::File OpenFileForReading(const char* name) override;
@@ -54,7 +53,6 @@ class SimFiles : public virtual platform::Files {
   std::set<std::string> failing_;
   std::map<platform::File, OpenFile> open_;
   uintptr_t nextFile_ = 0x100;
-  int opens_ = 0;
   int badCloses_ = 0;
 };
 

@@ -31,13 +31,13 @@ void SimLibraries::SetActiveManager(AspiManager* manager) {
   g_activeManager = manager;
 }
 
-void SimLibraries::InstallAspi(bool supportInfo, bool sendCommand) {
+void SimLibraries::InstallAspiLibrary(bool supportInfo, bool sendCommand) {
   aspiInstalled_ = true;
   hasSupportInfo_ = supportInfo;
   hasSendCommand_ = sendCommand;
 }
 
-platform::Module SimLibraries::Load(const char* path) {
+platform::Module SimLibraries::LoadLibraryAt(const char* path) {
   const std::string requested = path == nullptr ? std::string() : std::string(path);
   loadPaths_.push_back(requested);
   if (!aspiInstalled_ || UpperCase(requested) != UpperCase(systemDirectory_ + "\\WNASPI32.DLL")) {
@@ -48,7 +48,7 @@ platform::Module SimLibraries::Load(const char* path) {
   return reinterpret_cast<platform::Module>(kAspiModuleAddress);
 }
 
-void* SimLibraries::Entry(platform::Module module, const char* name) {
+void* SimLibraries::ProcAddress(platform::Module module, const char* name) {
   const bool loaded = loads_ > unloads_;
   if (!loaded || module != reinterpret_cast<platform::Module>(kAspiModuleAddress) ||
       name == nullptr) {
@@ -68,7 +68,7 @@ void* SimLibraries::Entry(platform::Module module, const char* name) {
   return nullptr;
 }
 
-void SimLibraries::Unload(platform::Module module) {
+void SimLibraries::UnloadLibrary(platform::Module module) {
   if (module != reinterpret_cast<platform::Module>(kAspiModuleAddress) || unloads_ >= loads_) {
     ++badUnloads_;
     return;

@@ -1,34 +1,39 @@
-// Run-time libraries of the simulated PC: WNASPI32.DLL in the system folder,
-// present or not, with either entry point missing, handing out entry points
-// that forward to the live PC's ASPI manager.
+// Run-time libraries of the simulated PC, its part of the devices role:
+// WNASPI32.DLL in the system folder, present or not, with either entry
+// point missing, handing out entry points that forward to the live PC's
+// ASPI manager.
+//
+//   pc.InstallAspiLibrary(true, false);   // SendASPI32Command missing
+//   ... pc.LibraryLoads(), pc.LoadLibraryPaths() ...
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/Devices.h"
 
 namespace sim {
 
 class AspiManager;
 
-class SimLibraries {
+class SimLibraries : public virtual platform::Devices {
  public:
   SimLibraries(uint32_t& lastError, const std::string& systemDirectory)
       : lastError_(lastError), systemDirectory_(systemDirectory) {}
 
-  void InstallAspi(bool supportInfo, bool sendCommand);
-  void RemoveAspi() { aspiInstalled_ = false; }
+  // WNASPI32.DLL in the system directory, with either entry point missing.
+  void InstallAspiLibrary(bool supportInfo = true, bool sendCommand = true);
+  void RemoveAspiLibrary() { aspiInstalled_ = false; }
 
-  int Loads() const { return loads_; }
-  int Unloads() const { return unloads_; }
+  int LibraryLoads() const { return loads_; }
+  int LibraryUnloads() const { return unloads_; }
   int BadUnloads() const { return badUnloads_; }
-  const std::vector<std::string>& LoadPaths() const { return loadPaths_; }
+  const std::vector<std::string>& LoadLibraryPaths() const { return loadPaths_; }
 
-  platform::Module Load(const char* path);
-  void* Entry(platform::Module module, const char* name);
-  void Unload(platform::Module module);
+  platform::Module LoadLibraryAt(const char* path) override;
+  void* ProcAddress(platform::Module module, const char* name) override;
+  void UnloadLibrary(platform::Module module) override;
 
   // The ASPI manager the handed-out entry points reach (null: none).
   static void SetActiveManager(AspiManager* manager);

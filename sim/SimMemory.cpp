@@ -13,7 +13,7 @@ constexpr uint8_t kFreshMemoryByte = 0xCD;
 
 }  // namespace
 
-void* SimMemory::Allocate(size_t size) {
+void* SimMemory::AllocateBuffer(size_t size) {
   const int call = ++calls_;
   if (call == failAt_) {
     lastError_ = kErrorNotEnoughMemory;
@@ -27,7 +27,7 @@ void* SimMemory::Allocate(size_t size) {
   return aligned;
 }
 
-void SimMemory::Free(void* buffer) {
+void SimMemory::FreeBuffer(void* buffer) {
   if (buffer == nullptr) return;
   if (blocks_.erase(buffer) == 0) ++badFrees_;
 }

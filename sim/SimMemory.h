@@ -1,6 +1,9 @@
-// Working memory of the simulated PC: page-aligned blocks filled with a
-// byte the logic must not rely on, a scripted allocation failure, and a
-// count of what was never given back.
+// Working memory of the simulated PC, its part of the devices role:
+// page-aligned blocks filled with a byte the logic must not rely on, a
+// scripted allocation failure, and a count of what was never given back.
+//
+//   pc.FailAllocation(2);          // the second AllocateBuffer fails
+//   ... pc.OutstandingBuffers(), pc.BadFrees() ...
 #pragma once
 
 #include <cstddef>
@@ -8,21 +11,23 @@
 #include <map>
 #include <memory>
 
+#include "platform/Devices.h"
+
 namespace sim {
 
-class SimMemory {
+class SimMemory : public virtual platform::Devices {
  public:
   explicit SimMemory(uint32_t& lastError) : lastError_(lastError) {}
 
   // The nth allocation (counted from construction) fails.
   void FailAllocation(int nth) { failAt_ = nth; }
 
-  int Calls() const { return calls_; }
-  int Outstanding() const { return static_cast<int>(blocks_.size()); }
+  int AllocationCalls() const { return calls_; }
+  int OutstandingBuffers() const { return static_cast<int>(blocks_.size()); }
   int BadFrees() const { return badFrees_; }
 
-  void* Allocate(size_t size);
-  void Free(void* buffer);
+  void* AllocateBuffer(size_t size) override;
+  void FreeBuffer(void* buffer) override;
 
  private:
   uint32_t& lastError_;

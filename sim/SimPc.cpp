@@ -1,5 +1,7 @@
 #include "sim/SimPc.h"
 
+#include <functional>
+
 namespace sim {
 
 namespace {
@@ -25,7 +27,9 @@ class SimPc::Host : public AspiHost {
 SimPc::SimPc(WindowsVersion version)
     : SimHandles(lastError_),
       SimSystem(clock_, *this, lastError_),
-      SimDevices(clock_, log_, *this, lastError_, SimSystem::SystemDirectoryPath()),
+      SimDevices(clock_, log_, *this, lastError_),
+      SimMemory(lastError_),
+      SimLibraries(lastError_, SimSystem::SystemDirectoryPath()),
       SimClock(clock_, *this, lastError_),
       SimScreen(clock_, aspi_),
       SimFiles(lastError_, profile_, clock_),

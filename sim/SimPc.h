@@ -15,20 +15,16 @@
 //   nt.AttachCdrom('E', drive);                 // pass-through on \\.\E:
 //
 // Each role of the seam is played by a small class of its own (devices,
-// registry, files, clock, screen, system, program), a base of SimPc that
-// answers the logic itself; SimPc only puts them together.
+// memory and libraries, registry, files, clock, screen, system, program), a
+// public base of SimPc that answers the logic and the test itself; SimPc
+// only puts them together.
 //
 // Only one SimPc may exist at a time: the ASPI entry points it hands out are
 // plain functions that forward to the live one. Single-threaded.
 #pragma once
 
 #include <cstdint>
-#include <deque>
-#include <functional>
-#include <map>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "platform/Platform.h"
 #include "sim/AspiManager.h"
@@ -39,6 +35,8 @@
 #include "sim/SimErrors.h"
 #include "sim/SimFiles.h"
 #include "sim/SimHandles.h"
+#include "sim/SimLibraries.h"
+#include "sim/SimMemory.h"
 #include "sim/SimProcesses.h"
 #include "sim/SimProfile.h"
 #include "sim/SimProgram.h"
@@ -53,14 +51,16 @@ namespace sim {
 // The system role comes before the devices role: the libraries look in
 // its system folder.
 class SimPc : public platform::Platform,
-              private SimHandles,
-              private SimSystem,
-              private SimDevices,
-              private SimClock,
-              private SimRegistry,
-              private SimScreen,
-              private SimFiles,
-              private SimProgram {
+              public SimHandles,
+              public SimSystem,
+              public SimDevices,
+              public SimMemory,
+              public SimLibraries,
+              public SimClock,
+              public SimRegistry,
+              public SimScreen,
+              public SimFiles,
+              public SimProgram {
  public:
   // 9x versions start with WNASPI32.DLL installed, NT versions without.
   explicit SimPc(WindowsVersion version = WindowsVersion::kWinXp);
@@ -76,10 +76,8 @@ class SimPc : public platform::Platform,
   AspiManager& Aspi() { return aspi_; }
   SimRegistry& Registry() { return *this; }
   SimFiles& Files() { return *this; }
-  using SimClock::Threads;
   SimProfile& Profile() { return profile_; }
   SimProgram& Program() { return *this; }
-  using SimSystem::Kernel;
   SimProcesses& Processes() { return processes_; }
 
   // The version, the system folder and the ASPI library of that Windows.
@@ -90,117 +88,11 @@ class SimPc : public platform::Platform,
   void AttachDrive(std::shared_ptr<ScsiDevice> device,
                    Completion completion = Completion::kSynchronous);
 
-  using SimSystem::FailExtendedVersionQuery;
-  using SimSystem::FailVersionQuery;
-  using SimSystem::SetExitWindowsResult;
-  using SimSystem::SetLastErrorValue;
-  using SimSystem::SetSystemDirectoryPath;
-  using SimSystem::SetSystemErrorText;
-  using SimSystem::SetVersion;
-
-  using SimDevices::AttachCdrom;
-  using SimDevices::FailAllocation;
+  // Names that more than one role has.
   using SimDevices::FailOpen;
-  using SimDevices::InstallAspiLibrary;
-  using SimDevices::RefuseDeviceAccess;
-  using SimDevices::RemoveAspiLibrary;
-  using SimDevices::SetDriveType;
-  using SimDevices::SetPassThroughAlignmentMask;
-
-  using SimClock::FailEventCreation;
-  using SimClock::FailWaits;
-
-  using SimFiles::AddFile;
-  using SimFiles::FailFileOpen;
-  using SimFiles::RemoveFile;
-
-  using SimScreen::QueueMessageBoxAnswer;
-  using SimScreen::SetPumpCostUs;
-  using SimScreen::SetPumpHook;
-
-  // ---- Observation -------------------------------------------------------
-  using SimProgram::Traces;
-  using SimScreen::MessageBoxes;
-  using SimScreen::PumpCount;
-
-  using SimDevices::AllocationCalls;
-  using SimDevices::BadFrees;
-  using SimDevices::DeviceOpens;
-  using SimDevices::LibraryLoads;
-  using SimDevices::LibraryUnloads;
-  using SimDevices::LoadLibraryPaths;
-  using SimDevices::OpenDeviceCalls;
-  using SimDevices::OpenedLetters;
-  using SimDevices::OutstandingBuffers;
-  using SimHandles::OpenDeviceHandles;
-  using SimHandles::OpenEvents;
-  using SimHandles::OpenThreadHandles;
-
-  using SimFiles::FileOpens;
-  using SimFiles::OpenFiles;
-
-  using SimClock::LateSignals;
-  using SimClock::WaitsWithoutWaker;
-  using SimSystem::ExitWindowsCalls;
-  using SimSystem::ShutdownPrivilegeRequests;
-
+  using SimHandles::CloseHandle;
   // Closes of unknown or closed handles, files, registry keys and libraries.
   int BadCloses() const;
-
-  // ---- platform::Platform ------------------------------------------------
-  using SimDevices::AllocateBuffer;
-  using SimDevices::DeviceControl;
-  using SimDevices::DriveType;
-  using SimDevices::FreeBuffer;
-  using SimDevices::LoadLibraryAt;
-  using SimDevices::OpenDeviceWith;
-  using SimDevices::ProcAddress;
-  using SimDevices::UnloadLibrary;
-  using SimHandles::CloseHandle;
-
-  using SimRegistry::CloseRegistryKey;
-  using SimRegistry::EnumRegistrySubkey;
-  using SimRegistry::EnumRegistryValue;
-  using SimRegistry::OpenRegistryKey;
-  using SimRegistry::QueryRegistryValue;
-  using SimRegistry::RegistryValueCount;
-  using SimRegistry::SetRegistryValue;
-
-  using SimFiles::CloseFile;
-  using SimFiles::FindFirstMatch;
-  using SimFiles::OpenFileForReading;
-  using SimFiles::ReadFile;
-  using SimFiles::SeekFile;
-  using SimFiles::WriteProfileText;
-
-  using SimClock::CreateManualEvent;
-  using SimClock::MultimediaTime;
-  using SimClock::PerformanceCounter;
-  using SimClock::PerformanceFrequency;
-  using SimClock::SleepFor;
-  using SimClock::StartThread;
-  using SimClock::TickCount;
-  using SimClock::WaitForObject;
-
-  using SimScreen::PumpOneMessage;
-  using SimScreen::ShowMessageBox;
-  using SimScreen::ShowOwnedMessageBox;
-
-  using SimSystem::CreateOwnedMutex;
-  using SimSystem::EnableShutdownPrivilege;
-  using SimSystem::ExitWindows;
-  using SimSystem::LastError;
-  using SimSystem::LocaleInfo;
-  using SimSystem::QueryVersion;
-  using SimSystem::QueryVersionExtended;
-  using SimSystem::SystemDirectory;
-  using SimSystem::SystemErrorText;
-
-  using SimProgram::LoadText;
-  using SimProgram::ProgramPath;
-  using SimProgram::ResourceBytes;
-  using SimProgram::StartProgram;
-  using SimProgram::Trace;
 
  private:
   class Host;

@@ -25,7 +25,6 @@ unsigned SimProgram::ProgramPath(char* buffer, unsigned size) {
 }
 
 int SimProgram::LoadText(unsigned id, char* buffer, int size) {
-  ++textLoads_;
   if (buffer == nullptr || size <= 0) return 0;
   buffer[0] = '\0';
   const auto found = texts_.find(id);

@@ -22,12 +22,10 @@ class SimProgram : public virtual platform::Programs {
   SimProgram(SimFiles& files, SimProcesses& processes, VirtualClock& clock, uint32_t& lastError)
       : files_(files), processes_(processes), clock_(clock), lastError_(lastError) {}
 
-  void SetPath(std::string path) { path_ = std::move(path); }
   void SetText(unsigned id, std::string text) { texts_[id] = std::move(text); }
   void SetResource(const std::string& type, unsigned id, std::vector<uint8_t> bytes);
   void RemoveResource(const std::string& type, unsigned id);
 
-  int TextLoads() const { return textLoads_; }
   const std::vector<std::string>& Traces() const { return traces_; }
 
   unsigned ProgramPath(char* buffer, unsigned size) override;  // GetModuleFileNameA
@@ -45,7 +43,6 @@ class SimProgram : public virtual platform::Programs {
   std::string path_ = "C:\\KIT\\FlashK818R.exe";
   std::map<unsigned, std::string> texts_;
   std::map<std::pair<std::string, unsigned>, std::vector<uint8_t>> resources_;
-  int textLoads_ = 0;
   std::vector<std::string> traces_;
 };
 

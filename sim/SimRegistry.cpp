@@ -10,10 +10,6 @@ namespace sim {
 
 namespace {
 
-// The numbers Windows gives its predefined keys.
-constexpr uintptr_t kLocalMachine = 0x80000002;
-constexpr uintptr_t kDynData = 0x80000006;
-
 std::vector<std::string> Components(const std::string& path) {
   std::vector<std::string> parts;
   size_t start = 0;
@@ -105,22 +101,6 @@ std::string SimRegistry::PathOf(const Key& key) {
   return key.parent == nullptr ? key.name : PathOf(*key.parent) + "\\" + key.name;
 }
 
-void SimRegistry::AddKey(const std::string& path) {
-  Make(path);
-}
-
-void SimRegistry::RemoveKey(const std::string& path) {
-  Key* key = Find(path);
-  if (key == nullptr || key->parent == nullptr) return;
-  auto& siblings = key->parent->children;
-  siblings.erase(std::remove_if(siblings.begin(), siblings.end(),
-                                [key](const auto& child) { return child.get() == key; }),
-                 siblings.end());
-  for (auto it = handles_.begin(); it != handles_.end();) {
-    it = it->second == key ? handles_.erase(it) : std::next(it);
-  }
-}
-
 void SimRegistry::SetValue(const std::string& path, const std::string& name, uint32_t type,
                            std::vector<uint8_t> bytes) {
   Key* key = Make(path);
@@ -152,18 +132,9 @@ std::optional<RegistryValue> SimRegistry::Value(const std::string& path,
   return *value;
 }
 
-bool SimRegistry::HasKey(const std::string& path) const {
-  return Find(path) != nullptr;
-}
-
-int SimRegistry::OpenKeys() const {
-  return static_cast<int>(handles_.size());
-}
-
 SimRegistry::Key* SimRegistry::FromHandle(platform::RegistryKey key) const {
-  const auto value = reinterpret_cast<uintptr_t>(key);
-  if (value == kLocalMachine) return localMachine_.get();
-  if (value == kDynData) return dynData_.get();
+  if (key == platform::HkeyLocalMachine()) return localMachine_.get();
+  if (key == platform::HkeyDynData()) return dynData_.get();
   auto found = handles_.find(key);
   return found == handles_.end() ? nullptr : found->second;
 }

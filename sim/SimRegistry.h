@@ -41,8 +41,7 @@ class SimRegistry : public virtual platform::Registry {
   SimRegistry& operator=(const SimRegistry&) = delete;
 
   // ---- Setup -------------------------------------------------------------
-  void AddKey(const std::string& path);  // with every missing key above it
-  void RemoveKey(const std::string& path);
+  void AddKey(const std::string& path) { Make(path); }  // with every missing key above it
   void SetValue(const std::string& path, const std::string& name, uint32_t type,
                 std::vector<uint8_t> bytes);
   // REG_SZ with its terminating zero, as RegSetValueExA stores a text.
@@ -52,8 +51,7 @@ class SimRegistry : public virtual platform::Registry {
 
   // ---- Observation -------------------------------------------------------
   std::optional<RegistryValue> Value(const std::string& path, const std::string& name) const;
-  bool HasKey(const std::string& path) const;
-  int OpenKeys() const;  // handles still open
+  int OpenKeys() const { return static_cast<int>(handles_.size()); }  // handles still open
   int BadCloses() const { return badCloses_; }
   const std::vector<RegistryOpen>& Opens() const { return opens_; }
   int ValueWrites() const { return valueWrites_; }

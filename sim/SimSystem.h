@@ -41,7 +41,6 @@ class SimSystem : public virtual platform::SystemInfo {
   void SetSystemDirectoryPath(std::string path) { systemDirectory_ = std::move(path); }
   const std::string& SystemDirectoryPath() const { return systemDirectory_; }
   void SetSystemErrorText(uint32_t code, std::string text) { errorTexts_[code] = std::move(text); }
-  void SetLastErrorValue(uint32_t error) { lastError_ = error; }
   void SetExitWindowsResult(bool result) { exitWindowsResult_ = result; }
 
   // ---- Observation -------------------------------------------------------

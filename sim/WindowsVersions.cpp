@@ -1,59 +1,45 @@
 #include "sim/WindowsVersions.h"
 
-#include <cstring>
+#include <iterator>
 
 namespace sim {
 
 namespace {
 
-platform::OsVersion Make(uint32_t major, uint32_t minor, uint32_t build, uint32_t platformId,
-                         const char* servicePack) {
-  platform::OsVersion version;
-  version.major = major;
-  version.minor = minor;
-  version.build = build;
-  version.platformId = platformId;
-  std::strncpy(version.servicePack, servicePack, sizeof version.servicePack - 1);
-  return version;
-}
+using platform::kPlatformWin32Nt;
+using platform::kPlatformWin32Windows;
 
-// The 9x family puts major.minor into the high word of the build number.
-uint32_t Build9x(uint32_t major, uint32_t minor, uint32_t build) {
-  return (major << 24) | (minor << 16) | build;
-}
+// In WindowsVersion's order; the 9x builds without major and minor.
+const platform::OsVersion kVersions[] = {
+    {4, 0, 950, kPlatformWin32Windows, ""},
+    {4, 10, 1998, kPlatformWin32Windows, " "},
+    {4, 10, 2222, kPlatformWin32Windows, " A "},
+    {4, 90, 3000, kPlatformWin32Windows, " "},
+    {4, 0, 1381, kPlatformWin32Nt, "Service Pack 5"},
+    {4, 0, 1381, kPlatformWin32Nt, "Service Pack 6"},
+    {5, 0, 2195, kPlatformWin32Nt, "Service Pack 4"},
+    {5, 1, 2600, kPlatformWin32Nt, "Service Pack 3"},
+};
 
 }  // namespace
 
 platform::OsVersion VersionOf(WindowsVersion version) {
-  using platform::kPlatformWin32Nt;
-  using platform::kPlatformWin32Windows;
-  switch (version) {
-    case WindowsVersion::kWin95:
-      return Make(4, 0, Build9x(4, 0, 950), kPlatformWin32Windows, "");
-    case WindowsVersion::kWin98:
-      return Make(4, 10, Build9x(4, 10, 1998), kPlatformWin32Windows, " ");
-    case WindowsVersion::kWin98Se:
-      return Make(4, 10, Build9x(4, 10, 2222), kPlatformWin32Windows, " A ");
-    case WindowsVersion::kWinMe:
-      return Make(4, 90, Build9x(4, 90, 3000), kPlatformWin32Windows, " ");
-    case WindowsVersion::kNt4Sp5:
-      return Make(4, 0, 1381, kPlatformWin32Nt, "Service Pack 5");
-    case WindowsVersion::kNt4Sp6:
-      return Make(4, 0, 1381, kPlatformWin32Nt, "Service Pack 6");
-    case WindowsVersion::kWin2000:
-      return Make(5, 0, 2195, kPlatformWin32Nt, "Service Pack 4");
-    case WindowsVersion::kWinXp:
-      return Make(5, 1, 2600, kPlatformWin32Nt, "Service Pack 3");
+  const auto index = static_cast<size_t>(version);
+  if (index >= std::size(kVersions)) return platform::OsVersion{};
+  platform::OsVersion result = kVersions[index];
+  // The 9x family puts major.minor into the high word of the build number.
+  if (result.platformId == kPlatformWin32Windows) {
+    result.build |= (result.major << 24) | (result.minor << 16);
   }
-  return platform::OsVersion{};
+  return result;
 }
 
 bool IsNtFamily(WindowsVersion version) {
-  return VersionOf(version).platformId == platform::kPlatformWin32Nt;
+  return VersionOf(version).platformId == kPlatformWin32Nt;
 }
 
 bool AcceptsExtendedVersionRecord(const platform::OsVersion& version) {
-  if (version.platformId != platform::kPlatformWin32Nt) return false;
+  if (version.platformId != kPlatformWin32Nt) return false;
   return version.major > 4 || (version.major == 4 && version.servicePack[13] >= '6');
 }
 

@@ -1,7 +1,7 @@
 #include "app/FlashApp.h"
 #include "app/Globals.h"
 #include "app/win32/WindowPages.h"
-#include "platform/Program.h"
+#include "platform/ProgramMain.h"
 
 // The drive object has scanned during static initialisation; the pages
 // follow. The exit code carries no meaning.

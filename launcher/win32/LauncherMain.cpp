@@ -5,7 +5,7 @@
 #include "launcher/Main.h"
 #include "launcher/win32/MainWindow.h"
 #include "platform/Platform.h"
-#include "platform/Program.h"
+#include "platform/ProgramMain.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "platform/Program.h"
+#include "platform/ProgramMain.h"
 
 // Neither program reads its command line.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

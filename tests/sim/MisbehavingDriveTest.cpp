@@ -163,7 +163,7 @@ TEST(MisbehavingDrive, RestartsAfterTheClosingCommand) {
     EXPECT_EQ(result.transportFailed, step.gone);
     if (step.gone) {
       EXPECT_EQ(result.transportError, sim::kErrorNotReady);
-      EXPECT_EQ(result.aspiStatus, sim::kAspiNoDevice);
+      EXPECT_EQ(result.aspiStatus, aspi::SS_NO_DEVICE);
       EXPECT_EQ(result.latencyUs, 250 * kMs) << "a selection time-out";
     } else {
       EXPECT_EQ(result.status, step.key == 0 ? sim::kStatusGood : sim::kStatusCheckCondition);
