@@ -1,6 +1,7 @@
 #include "sim/Scenario.h"
 
 #include <cctype>
+#include <iterator>
 #include <map>
 #include <sstream>
 
@@ -76,7 +77,7 @@ bool ParseOsLine(const std::vector<Token>& tokens, Scenario& scenario, std::stri
   // In the order of WindowsVersion.
   const char* const names[] = {"win95",  "win98",  "win98se", "winme",
                                "nt4sp5", "nt4sp6", "win2000", "winxp"};
-  for (int i = 0; i < 8 && tokens.size() == 2; ++i) {
+  for (size_t i = 0; i < std::size(names) && tokens.size() == 2; ++i) {
     if (tokens[1].key == names[i]) {
       scenario.windows = static_cast<WindowsVersion>(i);
       return true;
