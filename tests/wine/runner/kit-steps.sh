@@ -289,6 +289,27 @@ confirm_update() {
   must_robot press FlashK818R 6
 }
 
+# What the box and the page say in English when the read-back does not match.
+readonly UPDATE_FAILED_TEXT='OD-K818R Firmware update is Failed.\r\n\r\nFound hardware error. Your drive cannot be updated to new firmware.\n\n '
+
+# The box that ends a failed update run, within MS milliseconds: it says
+# FAILED_TEXT and never success; its OK is pressed.
+answer_failure_box() {
+  local ms=$1 failed_text=$2
+  must_robot msgbox FlashK818R "$ms"
+  grep -qxF "text	$failed_text" <<<"$ROBOT_OUT" || fail "the box does not say the update failed"
+  grep -q 'successfully' <<<"$ROBOT_OUT" && fail "a failed update was reported as a success"
+  must_robot press FlashK818R 1
+}
+
+# After a failed update: Windows is not restarted, and Exit ends the flasher.
+expect_no_restart_then_exit() {
+  sleep 2
+  restart_requested && fail "Windows was restarted after a failed update"
+  must_robot click "$PAGE" 2
+  wait_program 10 || fail "Exit did not end the flasher"
+}
+
 # The drive commands of the ASPI log as one word each, runs of the same word
 # folded into "WORD xN": INQUIRY, TUR, WRITE, CLOSE, READ, OTHER.
 command_summary() {
